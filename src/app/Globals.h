@@ -1,0 +1,25 @@
+#pragma once
+#include <windows.h>
+#include <memory>
+
+namespace merilane {
+
+class frmSSTab;
+class CSSTab;
+class CWindows;
+class CWindow;
+
+// The program-wide state; everything lives on the user-interface thread.
+extern std::unique_ptr<frmSSTab> ContainerForm;
+extern std::shared_ptr<CSSTab> Tabs;
+extern std::unique_ptr<CWindows> CapturedWindows;
+extern std::shared_ptr<CWindow> ContainerWindow;
+extern bool NewCaptureRequested;
+extern HHOOK KeyboardHookHandle;
+
+extern COLORREF ActiveTabBackColor;
+extern COLORREF InactiveTabBackColor;
+extern COLORREF ActiveTabForeColor;
+extern COLORREF InactiveTabForeColor;
+
+} // namespace merilane

@@ -1,0 +1,49 @@
+#include "app/ProductInfo.h"
+#include <windows.h>
+#include <vector>
+
+namespace merilane {
+namespace {
+
+ProductInfo ReadProductInfo() {
+    ProductInfo info;
+    wchar_t path[MAX_PATH * 4] = {};
+    GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0)
+        return info;
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(path, 0, size, data.data()))
+        return info;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+        info.major = HIWORD(fixed->dwFileVersionMS);
+        info.minor = LOWORD(fixed->dwFileVersionMS);
+        info.revision = LOWORD(fixed->dwFileVersionLS);
+    }
+    struct Translation {
+        WORD language, codePage;
+    }* translations = nullptr;
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(&translations), &length) &&
+        length >= sizeof(Translation)) {
+        wchar_t key[64];
+        swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\ProductName", translations[0].language,
+                 translations[0].codePage);
+        wchar_t* name = nullptr;
+        if (VerQueryValueW(data.data(), key, reinterpret_cast<void**>(&name), &length) && name)
+            info.name = name;
+    }
+    return info;
+}
+
+} // namespace
+
+const ProductInfo& Product() {
+    static const ProductInfo info = ReadProductInfo();
+    return info;
+}
+
+} // namespace merilane

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace merilane {
+
+// What the program's version resource says about it.
+struct ProductInfo {
+    std::wstring name;
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+
+const ProductInfo& Product();
+
+} // namespace merilane

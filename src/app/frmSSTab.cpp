@@ -1,0 +1,294 @@
+#include "app/frmSSTab.h"
+#include "app/Globals.h"
+#include "app/ProductInfo.h"
+#include "app/frmIntro.h"
+#include "app/mMain.h"
+#include "controls/Dialogs.h"
+#include "controls/Screen.h"
+#include "tabs/CSSTab.h"
+#include "tabs/CWindows.h"
+#include "window/CWindow.h"
+#include <cmath>
+
+namespace merilane {
+namespace {
+
+std::vector<CMenuBar::Item> MenuTree() {
+    return {
+        {1, L"file", L"File"},
+        {2, L"new", L"New tab"},
+        {2, L"sep1", L"-"},
+        {2, L"intro", L"Show main menu"},
+        {2, L"sep2", L"-"},
+        {2, L"releaseAll", L"Release all"},
+        {2, L"exit", L"Exit"},
+        {1, L"extra", L"Options"},
+        {2, L"debug", L"Debug properties"},
+        {2, L"multirow", L"Multirow"},
+        {2, L"buttontabs", L"Button tabs"},
+        {2, L"roundRobin", L"Cycle tabbing", true},
+        {2, L"options_enable_keybindings", L"Enable keybindings"},
+        {2, L"keybinding", L"Keybinding"},
+        {2, L"fonts", L"Fonts"},
+        {3, L"font_activeTab", L"Active tab"},
+        {3, L"fontInactivetab", L"InActive tab"},
+        {2, L"colors", L"Colors"},
+        {3, L"colors_activetab", L"Active tab"},
+        {4, L"aciveTabBackground", L"Background"},
+        {4, L"activetabFontColor", L"Font"},
+        {3, L"col_inactivetabcolor", L"InActive tab"},
+        {4, L"inActiveFontColor", L"Font"},
+        {4, L"inActiveBackgroundColor", L"Background"},
+        {3, L"colors_default", L"Reset to default"},
+        {2, L"icons", L"Icons"},
+        {3, L"icons_alt_tab", L"Alt-tab"},
+        {4, L"change_icon", L"Customize icon"},
+        {4, L"alttab_overlap", L"Overlap icon ", true},
+        {4, L"alttab_useActiveTabIcon", L"Use active tab icon"},
+        {3, L"icon_taskbar", L"Taskbar"},
+        {4, L"taskbar_changeicon", L"Customize icon"},
+        {4, L"taskbar_useActiveTabIcon", L"Use active tab icon"},
+        {2, L"mnuActiveTab", L"Active tab"},
+        {3, L"changeCaption", L"Caption"},
+        {3, L"switch", L"Switch"},
+        {3, L"release", L"Release"},
+        {2, L"help", L"Help"},
+        {3, L"help_web", L"Merilane online"},
+        {3, L"sep1_help", L"-"},
+        {3, L"help_about", L"About Merilane..."},
+    };
+}
+
+// Design-time client area of the container, in twips.
+constexpr long kDesignWidth = 9255;
+constexpr long kDesignHeight = 6690;
+
+} // namespace
+
+frmSSTab::frmSSTab() : Menu(MenuTree()) {}
+
+frmSSTab::~frmSSTab() {
+    if (m_tabFont)
+        DeleteObject(m_tabFont);
+}
+
+CForm::CreateParams frmSSTab::GetCreateParams() {
+    CreateParams p;
+    p.className = L"MerilaneContainer";
+    p.caption = L"Merilane";
+    p.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT r{0, 0, TwipsToPixelsX(kDesignWidth), TwipsToPixelsY(kDesignHeight)};
+    AdjustWindowRectEx(&r, p.style, TRUE, 0);
+    p.width = r.right - r.left;
+    p.height = r.bottom - r.top;
+    p.menu = Menu.Handle();
+    return p;
+}
+
+void frmSSTab::Form_Load() {
+    HWND form = ExistingHwnd();
+    Menu.AttachTo(form);
+    TabStrip1.Create(form, kTabStripId);
+    Picture1.Create(form, kPictureId);
+    // The display area lies on top of the tab strip.
+    SetWindowPos(Picture1.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(std::lround(8.25 * TwipsToPixelsY(1440) / 72.0));
+    font.lfWeight = FW_BOLD;
+    wcscpy(font.lfFaceName, L"MS Sans Serif");
+    m_tabFont = CreateFontIndirectW(&font);
+    SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont), FALSE);
+
+    // 1.
+    SetCaption(FormatTitle(L"%d"));
+    // 2.
+    CapturedWindows = std::make_unique<CWindows>();
+    // 3. The program draws the tabs itself.
+    SetWindowLongW(TabStrip1.hWnd(), GWL_STYLE,
+                   GetWindowLongW(TabStrip1.hWnd(), GWL_STYLE) | TCS_OWNERDRAWFIXED);
+    // 5.
+    imglstTabstrip.SetImageSize(16, 16);
+    if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
+                                                   IMAGE_ICON, 16, 16, LR_SHARED)))
+        imglstTabstrip.Add(icon);
+    TabStrip1.SetImageList(&imglstTabstrip);
+    TabStrip1.Clear();
+    // 6.
+    ContainerWindow = std::make_shared<CWindow>();
+    ContainerWindow->Load(form);
+    // 7.
+    Tabs = std::make_shared<CSSTab>();
+    Tabs->SetClientForm(this);
+    // 8.
+    Show();
+    // 9.
+    Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
+    Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
+    Menu.SetChecked(L"options_enable_keybindings", true);
+    // 10.
+    IntroForm = std::make_unique<frmIntro>();
+    CaptureWindow(IntroForm->hWnd());
+    // 11.
+    SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));
+    // 13.
+    SetDefaultColors();
+    // 14. The watch timers are switched on once they have work to do.
+    // 15.
+    for (const wchar_t* hidden : {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
+        Menu.SetVisible(hidden, false);
+}
+
+void frmSSTab::Form_Resize() {
+    if (!TabStrip1.hWnd())
+        return;
+    auto attempt = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception&) {
+        }
+    };
+    attempt([&] {
+        TabStrip1.SetWidth(Width() - 150);
+        TabStrip1.SetHeight(Height());
+    });
+    attempt([&] {
+        Picture1.SetWidth(TabStrip1.ClientWidth());
+        Picture1.SetHeight(TabStrip1.ClientHeight());
+        Picture1.SetLeft(TabStrip1.ClientLeft());
+        Picture1.SetTop(TabStrip1.ClientTop());
+    });
+    std::shared_ptr<CWindow> active;
+    attempt([&] { active = Tabs ? Tabs->GetActiveChildWindow() : nullptr; });
+    if (!active || !IsWindow(active->hWnd))
+        return;
+    attempt([&] {
+        auto window = CapturedWindows ? CapturedWindows->item(active->hWnd) : nullptr;
+        if (!window)
+            return;
+        MoveWindow(window->LocalHwnd, 0, 0, TwipsToPixelsX(TabStrip1.ClientWidth()) + 2,
+                   TwipsToPixelsY(TabStrip1.ClientHeight()), TRUE);
+    });
+    DoEvents();
+}
+
+void frmSSTab::Form_QueryUnload(bool& cancel) {
+    // 1.
+    if (Tabs) {
+        if (auto active = Tabs->GetActiveChildWindow())
+            if (TabStrip1.Count() == 1 && IsIntroScreen(active->hWnd))
+                RemoveWindowTab(active);
+    }
+    // 2.
+    if (TabStrip1.Count() >= 1) {
+        if (MsgBox(L"Release all windows and close Merilane ?", MB_OKCANCEL | MB_ICONQUESTION,
+                   Product().name) != IDOK) {
+            cancel = true;
+            return;
+        }
+        ReleaseAllWindows(false);
+    }
+    // 3.
+    DisableTimers();
+    if (KeyboardHookHandle) {
+        UnhookWindowsHookEx(KeyboardHookHandle);
+        KeyboardHookHandle = nullptr;
+    }
+    Tabs.reset();
+    ContainerWindow.reset();
+    // 4.
+    if (IntroForm) {
+        IntroForm->Unload();
+        IntroForm.reset();
+    }
+    // 5.
+    if (CapturedWindows) {
+        CapturedWindows->RemoveAll();
+        CapturedWindows.reset();
+    }
+    // 6. The first request tears down and asks again a little later, so that the host forms
+    // closed above are gone before the container goes.
+    if (CloseTimerId == 0) {
+        CloseTimerId = SetTimer(ExistingHwnd(), kCloseTimer, kCloseDelayMs, CloseTimerProc);
+        cancel = true;
+    }
+}
+
+void CALLBACK frmSSTab::CloseTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    if (ContainerForm)
+        ContainerForm->Unload();
+}
+
+void frmSSTab::Form_Unload() {
+    // Whatever is still held goes back to its program before our windows are destroyed.
+    GiveBackAllWindows();
+    PostQuitMessage(0);
+}
+
+void frmSSTab::DisableTimers() {
+    Timer1.SetEnabled(false);
+    Timer2.SetEnabled(false);
+    Sleep(1);
+}
+
+void frmSSTab::EnableTimers() {
+    Timer1.SetEnabled(true);
+    Timer2.SetEnabled(true);
+}
+
+bool frmSSTab::IsIntroScreen(HWND hwnd) const {
+    return IntroForm && IntroForm->IsLoaded() && IntroForm->ExistingHwnd() == hwnd;
+}
+
+void frmSSTab::OnCommand(UINT id, UINT, HWND) {
+    std::wstring name = Menu.NameOf(id);
+    if (name == L"releaseAll")
+        ReleaseAllWindows(false);
+    else if (name == L"exit")
+        Unload();
+}
+
+LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<const NMHDR*>(lp);
+        if (header->hwndFrom == TabStrip1.hWnd())
+            TabStrip1.HandleNotify(*header);
+        return 0;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (item->hwndItem == TabStrip1.hWnd()) {
+            DrawTab(*item);
+            return TRUE;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return CForm::WindowProc(msg, wp, lp);
+}
+
+void frmSSTab::DrawTab(const DRAWITEMSTRUCT& item) {
+    auto& tabs = TabStrip1.Tabs();
+    if (item.itemID >= tabs.size())
+        return;
+    const Tab& tab = *tabs[item.itemID];
+    bool selected = item.itemState & ODS_SELECTED;
+    HBRUSH back = CreateSolidBrush(selected ? ActiveTabBackColor : InactiveTabBackColor);
+    FillRect(item.hDC, &item.rcItem, back);
+    DeleteObject(back);
+    RECT text = item.rcItem;
+    text.left += 4;
+    if (!tab.Image().empty() && imglstTabstrip.Contains(tab.Image())) {
+        ImageList_Draw(imglstTabstrip.Handle(), imglstTabstrip.IndexOf(tab.Image()), item.hDC,
+                       text.left, (text.top + text.bottom - 16) / 2, ILD_TRANSPARENT);
+        text.left += 20;
+    }
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, selected ? ActiveTabForeColor : InactiveTabForeColor);
+    DrawTextW(item.hDC, tab.Caption().c_str(), -1, &text,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
+}
+
+} // namespace merilane

@@ -1,0 +1,55 @@
+#pragma once
+#include "controls/CForm.h"
+#include "controls/CImageList.h"
+#include "controls/CMenuBar.h"
+#include "controls/CPictureBox.h"
+#include "controls/CTabStrip.h"
+#include "controls/CTimer.h"
+#include <memory>
+
+namespace merilane {
+
+class frmIntro;
+
+// The container: a tab per captured window, with the display area that holds the host forms.
+class frmSSTab : public CForm {
+public:
+    frmSSTab();
+    ~frmSSTab() override;
+
+    CTabStrip TabStrip1;
+    CPictureBox Picture1;
+    CImageList imglstTabstrip;
+    CTimer Timer1{200};
+    CTimer Timer2{1};
+    CMenuBar Menu;
+
+    std::unique_ptr<frmIntro> IntroForm;
+    UINT_PTR CloseTimerId = 0;
+
+    void DisableTimers();
+    void EnableTimers();
+    bool IsIntroScreen(HWND hwnd) const;
+
+    void Form_Resize() override;
+
+    static constexpr int kTabStripId = 1001;
+    static constexpr int kPictureId = 1002;
+    static constexpr UINT_PTR kCloseTimer = 1;
+    static constexpr UINT kCloseDelayMs = 300;
+
+protected:
+    CreateParams GetCreateParams() override;
+    void Form_Load() override;
+    void Form_QueryUnload(bool& cancel) override;
+    void Form_Unload() override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
+    void DrawTab(const DRAWITEMSTRUCT& item);
+    HFONT m_tabFont = nullptr;
+};
+
+} // namespace merilane

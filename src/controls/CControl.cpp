@@ -1,0 +1,65 @@
+#include "controls/CControl.h"
+#include "controls/Screen.h"
+
+namespace merilane {
+
+CControl::~CControl() {
+    if (m_hwnd && IsWindow(m_hwnd))
+        DestroyWindow(m_hwnd);
+}
+
+RECT CControl::BoundsInParent() const {
+    RECT r{};
+    if (!m_hwnd)
+        return r;
+    GetWindowRect(m_hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(m_hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+long CControl::Left() const { return PixelsToTwipsX(BoundsInParent().left); }
+long CControl::Top() const { return PixelsToTwipsY(BoundsInParent().top); }
+long CControl::Width() const {
+    RECT r = BoundsInParent();
+    return PixelsToTwipsX(r.right - r.left);
+}
+long CControl::Height() const {
+    RECT r = BoundsInParent();
+    return PixelsToTwipsY(r.bottom - r.top);
+}
+
+void CControl::SetLeft(long twips) {
+    RECT r = BoundsInParent();
+    SetWindowPos(m_hwnd, nullptr, TwipsToPixelsX(twips), r.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void CControl::SetTop(long twips) {
+    RECT r = BoundsInParent();
+    SetWindowPos(m_hwnd, nullptr, r.left, TwipsToPixelsY(twips), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void CControl::SetWidth(long twips) {
+    RECT r = BoundsInParent();
+    int width = TwipsToPixelsX(twips);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, width < 0 ? 0 : width, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+void CControl::SetHeight(long twips) {
+    RECT r = BoundsInParent();
+    int height = TwipsToPixelsY(twips);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, height < 0 ? 0 : height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CControl::Visible() const { return m_hwnd && (GetWindowLongW(m_hwnd, GWL_STYLE) & WS_VISIBLE); }
+
+void CControl::SetVisible(bool visible) { ShowWindow(m_hwnd, visible ? SW_SHOWNA : SW_HIDE); }
+
+void CControl::Refresh() {
+    if (m_hwnd) {
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+        UpdateWindow(m_hwnd);
+    }
+}
+
+} // namespace merilane

@@ -1,0 +1,237 @@
+#include "controls/CForm.h"
+#include "controls/Failure.h"
+#include "controls/Screen.h"
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace merilane {
+namespace {
+
+std::vector<std::unique_ptr<CForm>>& AdoptedForms() {
+    static std::vector<std::unique_ptr<CForm>> forms;
+    return forms;
+}
+
+void RegisterClassOnce(const std::wstring& name, HBRUSH background) {
+    static std::set<std::wstring> registered;
+    if (registered.count(name))
+        return;
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.hbrBackground = background;
+    wc.lpszClassName = name.c_str();
+    RegisterClassExW(&wc);
+    registered.insert(name);
+}
+
+struct CreationContext {
+    CForm* form;
+};
+
+} // namespace
+
+CForm::~CForm() {
+    if (m_hwnd) {
+        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        HWND hwnd = m_hwnd;
+        m_hwnd = nullptr;
+        DestroyWindow(hwnd);
+    }
+}
+
+HWND CForm::hWnd() {
+    if (!m_hwnd)
+        Create();
+    return m_hwnd;
+}
+
+void CForm::Create() {
+    CreateParams p = GetCreateParams();
+    RegisterClassOnce(p.className, p.background);
+    CreationContext ctx{this};
+    m_unloaded = false;
+    HWND hwnd = CreateWindowExW(p.exStyle, p.className.c_str(), p.caption.c_str(),
+                                p.style & ~WS_VISIBLE, p.x, p.y, p.width, p.height, p.parent,
+                                p.menu, GetModuleHandleW(nullptr), &ctx);
+    if (!hwnd)
+        return;
+    // The window procedure of the class is the default one until the form takes over, so that
+    // a form never sees messages before its members are set.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc));
+    m_hwnd = hwnd;
+    Form_Load();
+}
+
+void CForm::Show() {
+    HWND hwnd = hWnd();
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+}
+
+void CForm::ShowModal(HWND owner) {
+    HWND hwnd = hWnd();
+    if (!owner)
+        owner = GetActiveWindow();
+    if (owner == hwnd)
+        owner = nullptr;
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled)
+        EnableWindow(owner, FALSE);
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+    MSG msg;
+    while (m_hwnd == hwnd && IsWindowVisible(hwnd)) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got < 0)
+            break;
+        if (WantsDialogKeys() && IsDialogMessageW(hwnd, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (ownerWasEnabled && IsWindow(owner)) {
+        EnableWindow(owner, TRUE);
+        SetActiveWindow(owner);
+    }
+}
+
+void CForm::Hide() {
+    if (m_hwnd)
+        ShowWindow(m_hwnd, SW_HIDE);
+}
+
+bool CForm::Unload() {
+    if (!m_hwnd)
+        return true;
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel || !m_hwnd)
+        return !m_hwnd;
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    if (m_hwnd)
+        DestroyWindow(m_hwnd);
+    return true;
+}
+
+std::wstring CForm::Caption() const {
+    if (!m_hwnd)
+        return {};
+    int n = GetWindowTextLengthW(m_hwnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(m_hwnd, text.data(), n + 1);
+    text.resize(static_cast<size_t>(std::max(n, 0)));
+    return text;
+}
+
+void CForm::SetCaption(const std::wstring& caption) { SetWindowTextW(hWnd(), caption.c_str()); }
+
+bool CForm::Visible() const noexcept { return m_hwnd && IsWindowVisible(m_hwnd); }
+
+long CForm::Width() const {
+    RECT r{};
+    if (m_hwnd)
+        GetWindowRect(m_hwnd, &r);
+    return PixelsToTwipsX(r.right - r.left);
+}
+
+long CForm::Height() const {
+    RECT r{};
+    if (m_hwnd)
+        GetWindowRect(m_hwnd, &r);
+    return PixelsToTwipsY(r.bottom - r.top);
+}
+
+long CForm::ScaleWidth() const {
+    RECT r{};
+    if (m_hwnd)
+        GetClientRect(m_hwnd, &r);
+    return PixelsToTwipsX(r.right);
+}
+
+long CForm::ScaleHeight() const {
+    RECT r{};
+    if (m_hwnd)
+        GetClientRect(m_hwnd, &r);
+    return PixelsToTwipsY(r.bottom);
+}
+
+void CForm::Move(long left, long top, long width, long height) {
+    MoveWindow(hWnd(), TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
+               TwipsToPixelsY(height), TRUE);
+}
+
+LRESULT CForm::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(m_hwnd, msg, wp, lp);
+}
+
+LRESULT CForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE)
+            Form_Activate();
+        return DefaultProc(msg, wp, lp);
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        return 0;
+    case WM_DESTROY:
+        if (!m_unloaded) {
+            m_unloaded = true;
+            Form_Unload();
+        }
+        return 0;
+    default:
+        return DefaultProc(msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK CForm::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<CForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT result = 0;
+    try {
+        result = self->WindowProc(msg, wp, lp);
+    } catch (...) {
+        HandleCurrentFailure();
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->m_hwnd = nullptr;
+        if (self->m_adopted) {
+            auto& forms = AdoptedForms();
+            auto it = std::find_if(forms.begin(), forms.end(),
+                                   [self](const auto& f) { return f.get() == self; });
+            if (it != forms.end()) {
+                std::unique_ptr<CForm> last = std::move(*it);
+                forms.erase(it);
+            }
+        }
+    }
+    return result;
+}
+
+void CForm::AdoptForm(std::unique_ptr<CForm> form) {
+    form->m_adopted = true;
+    AdoptedForms().push_back(std::move(form));
+}
+
+} // namespace merilane

@@ -1,0 +1,83 @@
+#pragma once
+#include <windows.h>
+#include <memory>
+#include <string>
+
+namespace merilane {
+
+// One of the program's own top-level windows. The object outlives its window: asking for
+// hWnd() after the window has been closed makes it again (hidden), as callers expect of a form.
+class CForm {
+public:
+    CForm() = default;
+    virtual ~CForm();
+    CForm(const CForm&) = delete;
+    CForm& operator=(const CForm&) = delete;
+
+    HWND hWnd();
+    HWND ExistingHwnd() const noexcept { return m_hwnd; }
+    bool IsLoaded() const noexcept { return m_hwnd != nullptr; }
+
+    void Show();
+    // Runs a modal loop, owner disabled, until the form is hidden or unloaded.
+    void ShowModal(HWND owner = nullptr);
+    void Hide();
+    // Asks Form_QueryUnload first; false when the form refused.
+    bool Unload();
+
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+    bool Visible() const noexcept;
+
+    // Outer size and position in twips.
+    long Width() const;
+    long Height() const;
+    void Move(long left, long top, long width, long height);
+    // Client size in twips.
+    long ScaleWidth() const;
+    long ScaleHeight() const;
+
+    // Hands the form to the program: it lives until its window is destroyed.
+    template <class T> static T& Adopt(std::unique_ptr<T> form) {
+        T& ref = *form;
+        AdoptForm(std::move(form));
+        return ref;
+    }
+
+protected:
+    struct CreateParams {
+        std::wstring className = L"MerilaneForm";
+        std::wstring caption;
+        DWORD style = WS_OVERLAPPEDWINDOW;
+        DWORD exStyle = 0;
+        int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+        int width = CW_USEDEFAULT, height = CW_USEDEFAULT; // outer, pixels
+        HWND parent = nullptr;
+        HMENU menu = nullptr;
+        HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    };
+    virtual CreateParams GetCreateParams() = 0;
+
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_Resize() {}
+    virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
+    virtual void Form_Unload() {}
+    virtual void OnCommand(UINT id, UINT code, HWND control) { (void)id, (void)code, (void)control; }
+    // Dialog keys (Tab, Enter, Escape) in the modal loop.
+    virtual bool WantsDialogKeys() const { return false; }
+
+    virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static void AdoptForm(std::unique_ptr<CForm> form);
+    void Create();
+
+    HWND m_hwnd = nullptr;
+    bool m_unloaded = false;
+    bool m_adopted = false;
+};
+
+} // namespace merilane

@@ -1,0 +1,39 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <string>
+#include <vector>
+
+namespace merilane {
+
+// Images addressed by an optional text key; the list keeps copies of what it is given.
+class CImageList {
+public:
+    CImageList() = default;
+    ~CImageList();
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
+    int ImageWidth() const noexcept { return m_width; }
+    int ImageHeight() const noexcept { return m_height; }
+    // Only while the list is empty, as with any image list.
+    void SetImageSize(int width, int height);
+
+    // Returns the 1-based position of the new image. A key that is already there fails with
+    // key-not-unique and adds nothing.
+    int Add(HICON icon, const std::wstring& key = {});
+    // 0-based position for the platform's calls; element-not-found when the key is not there.
+    int IndexOf(const std::wstring& key) const;
+    bool Contains(const std::wstring& key) const;
+    int Count() const noexcept { return static_cast<int>(m_keys.size()); }
+
+    HIMAGELIST Handle();
+
+private:
+    HIMAGELIST m_list = nullptr;
+    int m_width = 16;
+    int m_height = 16;
+    std::vector<std::wstring> m_keys;
+};
+
+} // namespace merilane

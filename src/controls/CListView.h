@@ -1,0 +1,60 @@
+#pragma once
+#include "controls/CControl.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace merilane {
+
+class CImageList;
+
+// A report-view list whose rows are addressed by a unique text key.
+class CListView : public CControl {
+public:
+    void Create(HWND parent, int id, bool multiSelect);
+
+    void AddColumn(const std::wstring& text, long widthTwips);
+    void SetSmallIcons(CImageList* images);
+
+    // Fails with key-not-unique when a row already has the key. Returns the 1-based position.
+    int Add(const std::wstring& key, const std::wstring& text);
+    bool Contains(const std::wstring& key) const;
+    // 1-based position of the row, 0 when there is none.
+    int Find(const std::wstring& key) const;
+    // Element-not-found when there is no such row.
+    void Remove(const std::wstring& key);
+    void Clear();
+    int Count() const noexcept { return static_cast<int>(m_rows.size()); }
+    const std::wstring& KeyAt(int position) const;
+
+    // Column 0 is the row's text, 1 and up its sub-items.
+    std::wstring Text(const std::wstring& key, int column = 0) const;
+    void SetText(const std::wstring& key, int column, const std::wstring& text);
+    std::wstring SmallIcon(const std::wstring& key) const;
+    void SetSmallIcon(const std::wstring& key, const std::wstring& imageKey);
+    std::wstring Tag(const std::wstring& key) const;
+    void SetTag(const std::wstring& key, const std::wstring& tag);
+    bool Selected(const std::wstring& key) const;
+    void SetSelected(const std::wstring& key, bool selected);
+    std::vector<std::wstring> SelectedKeys() const;
+    void ClearSelection();
+
+    std::function<void()> OnDblClick;
+    std::function<void(int keyCode, int shift)> OnKeyUp;
+    std::function<void(int column)> OnColumnClick;
+    void HandleNotify(const NMHDR& header);
+
+private:
+    struct Row {
+        std::wstring key;
+        std::wstring tag;
+        std::wstring icon;
+        std::vector<std::wstring> texts;
+    };
+    int Position(const std::wstring& key) const; // 0-based, raises element-not-found
+    std::vector<Row> m_rows;
+    CImageList* m_images = nullptr;
+    int m_columns = 0;
+};
+
+} // namespace merilane

@@ -1,0 +1,72 @@
+#include "controls/CTimer.h"
+#include "controls/Failure.h"
+#include <unordered_map>
+
+namespace merilane {
+namespace {
+std::unordered_map<UINT_PTR, CTimer*>& Running() {
+    static std::unordered_map<UINT_PTR, CTimer*> timers;
+    return timers;
+}
+} // namespace
+
+CTimer::CTimer(UINT interval, std::function<void()> onTick)
+    : m_interval(interval), m_onTick(std::move(onTick)) {}
+
+CTimer::~CTimer() {
+    *m_alive = false;
+    Stop();
+}
+
+void CTimer::SetInterval(UINT interval) {
+    m_interval = interval;
+    if (Enabled()) {
+        Stop();
+        Start();
+    }
+}
+
+void CTimer::SetEnabled(bool enabled) {
+    if (enabled && !Enabled())
+        Start();
+    else if (!enabled)
+        Stop();
+}
+
+void CTimer::Start() {
+    if (m_interval == 0)
+        return;
+    m_id = SetTimer(nullptr, 0, m_interval, TimerProc);
+    if (m_id)
+        Running()[m_id] = this;
+}
+
+void CTimer::Stop() {
+    if (!m_id)
+        return;
+    KillTimer(nullptr, m_id);
+    Running().erase(m_id);
+    m_id = 0;
+}
+
+void CALLBACK CTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = Running().find(id);
+    if (it == Running().end())
+        return;
+    CTimer* timer = it->second;
+    // A tick whose handler pumps messages must not run underneath itself.
+    if (timer->m_ticking || !timer->m_onTick)
+        return;
+    timer->m_ticking = true;
+    auto alive = timer->m_alive;
+    try {
+        timer->m_onTick();
+    } catch (...) {
+        HandleCurrentFailure();
+    }
+    // The handler may have destroyed its own timer.
+    if (*alive)
+        timer->m_ticking = false;
+}
+
+} // namespace merilane

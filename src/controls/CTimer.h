@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <memory>
+
+namespace merilane {
+
+// A thread timer that ticks on the user-interface thread, in modal loops too.
+class CTimer {
+public:
+    explicit CTimer(UINT interval = 0, std::function<void()> onTick = {});
+    ~CTimer();
+    CTimer(const CTimer&) = delete;
+    CTimer& operator=(const CTimer&) = delete;
+
+    UINT Interval() const noexcept { return m_interval; }
+    void SetInterval(UINT interval);
+    bool Enabled() const noexcept { return m_id != 0; }
+    void SetEnabled(bool enabled);
+    void OnTick(std::function<void()> onTick) { m_onTick = std::move(onTick); }
+
+private:
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
+    void Start();
+    void Stop();
+
+    UINT m_interval;
+    UINT_PTR m_id = 0;
+    bool m_ticking = false;
+    std::function<void()> m_onTick;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+} // namespace merilane

@@ -1,0 +1,19 @@
+#include "controls/Dialogs.h"
+#include "controls/frmInputBox.h"
+
+namespace merilane {
+
+int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
+    return MessageBoxW(GetActiveWindow(), text.c_str(), title.c_str(), style);
+}
+
+std::optional<std::wstring> InputBox(const std::wstring& prompt, const std::wstring& title,
+                                     const std::wstring& defaultText) {
+    frmInputBox box(prompt, title, defaultText);
+    box.ShowModal();
+    auto answer = box.Answer();
+    box.Unload();
+    return answer;
+}
+
+} // namespace merilane

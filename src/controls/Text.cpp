@@ -1,0 +1,43 @@
+#include "controls/Text.h"
+#include <windows.h>
+
+namespace merilane {
+
+std::string ToUtf8(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(std::string_view text) {
+    if (text.empty())
+        return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::wstring ReplaceAll(std::wstring text, std::wstring_view what, std::wstring_view with) {
+    if (what.empty())
+        return text;
+    for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+    return text;
+}
+
+std::wstring Trim(std::wstring_view text) {
+    const wchar_t* blanks = L" ";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::wstring_view::npos)
+        return {};
+    size_t last = text.find_last_not_of(blanks);
+    return std::wstring(text.substr(first, last - first + 1));
+}
+
+} // namespace merilane

@@ -1,0 +1,29 @@
+#pragma once
+#include "window/CWindow.h"
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace merilane {
+
+// The wrappers of all captured windows, keyed by handle, in the order they were captured.
+class CWindows {
+public:
+    // Loads a wrapper for the window, maximises the window and stores the wrapper. A handle
+    // that is already there fails with key-already-associated (the window is maximised all
+    // the same).
+    std::shared_ptr<CWindow> create(HWND childHwnd);
+    std::shared_ptr<CWindow> item(HWND hwnd) const;
+    void Remove(HWND hwnd);
+    int Count() const noexcept { return static_cast<int>(m_items.size()); }
+    // The wrappers as they are now, in insertion order; safe to walk while entries go.
+    std::vector<std::shared_ptr<CWindow>> NewEnum() const;
+    // Every wrapper there now goes through RemoveWindowTab exactly once.
+    void RemoveAll();
+
+private:
+    std::vector<std::pair<std::wstring, std::shared_ptr<CWindow>>> m_items;
+};
+
+} // namespace merilane

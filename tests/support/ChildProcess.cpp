@@ -1,0 +1,107 @@
+#include "ChildProcess.h"
+#include "TestSupport.h"
+#include <stdexcept>
+
+namespace merilane::test {
+namespace {
+
+std::wstring Quote(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
+        return arg;
+    std::wstring out = L"\"";
+    for (wchar_t c : arg) {
+        if (c == L'"')
+            out += L'\\';
+        out += c;
+    }
+    return out + L"\"";
+}
+
+struct Search {
+    DWORD pid;
+    const std::wstring* title;
+    bool visibleOnly;
+    std::vector<HWND>* found;
+};
+
+BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || (s->visibleOnly && !IsWindowVisible(hwnd)))
+        return TRUE;
+    if (!s->title->empty() && WindowText(hwnd) != *s->title)
+        return TRUE;
+    s->found->push_back(hwnd);
+    return TRUE;
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(const std::wstring& exe, const std::vector<std::wstring>& args) {
+    std::wstring line = Quote(exe);
+    for (auto& a : args)
+        line += L" " + Quote(a);
+    STARTUPINFOW si{sizeof(si)};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &m_info))
+        throw std::runtime_error("cannot start a test program");
+    WaitForInputIdle(m_info.hProcess, 10000);
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept : m_info(other.m_info) {
+    other.m_info = PROCESS_INFORMATION{};
+}
+
+ChildProcess::~ChildProcess() {
+    Kill();
+    if (m_info.hThread)
+        CloseHandle(m_info.hThread);
+    if (m_info.hProcess)
+        CloseHandle(m_info.hProcess);
+}
+
+ChildProcess ChildProcess::Fixture(const std::vector<std::wstring>& args) {
+    return ChildProcess(BinDir() + L"\\merilane_fixture.exe", args);
+}
+
+std::wstring ChildProcess::BinDir() {
+    wchar_t path[MAX_PATH * 2] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring dir = path;
+    return dir.substr(0, dir.rfind(L'\\'));
+}
+
+std::vector<HWND> ChildProcess::Windows(const std::wstring& title, bool visibleOnly) const {
+    std::vector<HWND> found;
+    Search s{Pid(), &title, visibleOnly, &found};
+    EnumWindows(Collect, reinterpret_cast<LPARAM>(&s));
+    return found;
+}
+
+HWND ChildProcess::WaitForWindow(const std::wstring& title, int timeoutMs) const {
+    HWND hwnd = nullptr;
+    WaitUntil([&] {
+        auto found = Windows(title);
+        hwnd = found.empty() ? nullptr : found.front();
+        return hwnd != nullptr;
+    }, timeoutMs);
+    return hwnd;
+}
+
+bool ChildProcess::WaitForExit(int timeoutMs) {
+    return WaitUntil([&] { return !Running(); }, timeoutMs);
+}
+
+bool ChildProcess::Running() const {
+    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void ChildProcess::Kill() {
+    if (Running()) {
+        TerminateProcess(m_info.hProcess, 0);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
+}
+
+} // namespace merilane::test

@@ -1,0 +1,112 @@
+#include "TestSupport.h"
+#include <vector>
+
+namespace merilane::test {
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
+            return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+void Pump(int milliseconds) {
+    WaitUntil([] { return false; }, milliseconds);
+}
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t buffer[1024] = {};
+    int n = GetWindowTextW(hwnd, buffer, 1024);
+    return std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+HWND ParentOf(HWND hwnd) { return GetAncestor(hwnd, GA_PARENT); }
+
+bool IsDescendantOf(HWND window, HWND ancestor) {
+    for (HWND p = ParentOf(window); p && p != GetDesktopWindow(); p = ParentOf(p))
+        if (p == ancestor)
+            return true;
+    return false;
+}
+
+RECT RectInParent(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    HWND parent = ParentOf(hwnd);
+    if (parent && parent != GetDesktopWindow())
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
+
+namespace {
+struct BoxSearch {
+    const std::wstring* title;
+    HWND found;
+};
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<BoxSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd) &&
+        WindowText(hwnd) == *s->title) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+BOOL CALLBACK CollectStatic(HWND child, LPARAM lp) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (std::wstring(cls) == L"Static") {
+        std::wstring text = WindowText(child);
+        if (!text.empty())
+            *reinterpret_cast<std::wstring*>(lp) += text;
+    }
+    return TRUE;
+}
+} // namespace
+
+BoxAnswerer::BoxAnswerer(std::wstring title, int button, int timeoutMs)
+    : m_title(std::move(title)), m_button(button), m_thread([this, timeoutMs] { Run(timeoutMs); }) {}
+
+BoxAnswerer::~BoxAnswerer() {
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+std::wstring BoxAnswerer::Text() const { return m_textReady ? m_text : std::wstring(); }
+
+void BoxAnswerer::Run(int timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!m_stop && static_cast<int>(GetTickCount() - start) < timeoutMs) {
+        BoxSearch s{&m_title, nullptr};
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+        if (s.found) {
+            std::wstring text;
+            EnumChildWindows(s.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
+            m_text = text;
+            m_textReady = true;
+            PostMessageW(s.found, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(s.found, m_button)));
+            m_answered = true;
+            return;
+        }
+        Sleep(30);
+    }
+}
+
+} // namespace merilane::test

@@ -1,0 +1,41 @@
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace merilane::test {
+
+// Pumps this thread's messages until the condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Lets this thread's queued and posted messages run for a while.
+void Pump(int milliseconds);
+
+std::wstring WindowText(HWND hwnd);
+HWND ParentOf(HWND hwnd);
+bool IsDescendantOf(HWND window, HWND ancestor);
+RECT RectInParent(HWND hwnd);
+LONG StyleOf(HWND hwnd);
+
+// Answers the next message box of this process that carries the title, the way a user would,
+// from another thread, and records what the box said.
+class BoxAnswerer {
+public:
+    BoxAnswerer(std::wstring title, int button, int timeoutMs = 20000);
+    ~BoxAnswerer();
+    bool Answered() const noexcept { return m_answered; }
+    std::wstring Text() const;
+
+private:
+    void Run(int timeoutMs);
+    std::wstring m_title;
+    int m_button;
+    std::atomic<bool> m_answered{false};
+    std::atomic<bool> m_stop{false};
+    std::wstring m_text;
+    mutable std::atomic<bool> m_textReady{false};
+    std::thread m_thread;
+};
+
+} // namespace merilane::test

@@ -1,0 +1,81 @@
+# Sourced by the test and demo scripts: a private X display, a private Wine prefix with a
+# virtual desktop, and a persistent wineserver, all torn down by bench_stop.
+# Callers set BENCH_DIR (where the prefix lives) before sourcing.
+
+# Debian's /usr/bin/wine always picks the 32-bit loader when it is installed, and that loader
+# cannot start on a kernel without 32-bit support; take the loaders directly instead.
+WINE64_LOADER=/usr/lib/wine/wine64
+WINE32_LOADER=/usr/lib/wine/wine
+bench_can_run_32bit() { "$WINE32_LOADER" --version >/dev/null 2>&1; }
+
+bench_wine() { WINELOADER=$WINE64_LOADER "$WINE64_LOADER" "$@"; }
+
+bench_free_display() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
+    done
+    return 1
+}
+
+bench_make_prefix() {
+    local prefix=$1
+    [ -f "$prefix/.merilane-ready" ] && return 0
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    echo "Creating Wine prefix $prefix"
+    bench_wine wineboot -i >/dev/null 2>&1 </dev/null || true
+    # One virtual desktop for every program of the prefix, so that Wine itself manages frames,
+    # activation, z-order and focus.
+    bench_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    bench_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+    # A crashing program must end, not wait on a modal crash dialog nobody will answer.
+    bench_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    local from to
+    for pair in "Arial=Liberation Sans" "Segoe UI=Tahoma" "MS Shell Dlg=Tahoma" "Microsoft Sans Serif=Tahoma"; do
+        from=${pair%%=*}; to=${pair#*=}
+        bench_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$from" /d "$to" /f >/dev/null 2>&1
+    done
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    "$(dirname "$WINE64_LOADER")/wineserver" -w
+    touch "$prefix/.merilane-ready"
+}
+
+# bench_start PREFIX [KEEPER.EXE]
+bench_start() {
+    export WINEPREFIX=$1
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINELOADER=$WINE64_LOADER
+    local keeper=${2:-}
+    if [ -z "${BENCH_KEEP_DISPLAY:-}" ]; then
+        BENCH_DISPLAY_NUM=$(bench_free_display)
+        Xvfb ":$BENCH_DISPLAY_NUM" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        BENCH_XVFB_PID=$!
+        export DISPLAY=":$BENCH_DISPLAY_NUM"
+        local i
+        for i in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$BENCH_DISPLAY_NUM" ] && break
+            sleep 0.1
+        done
+    fi
+    bench_make_prefix "$WINEPREFIX"
+    /usr/lib/wine/wineserver -p
+    # Wine's helper processes must start outside ctest: they would inherit a test's output pipe
+    # and keep ctest waiting for end-of-file.
+    bench_wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    if [ -n "$keeper" ]; then
+        # The virtual desktop ends with its last window; one hidden window keeps it up.
+        bench_wine "$keeper" --hidden --title "Merilane test bench" >/dev/null 2>&1 </dev/null &
+        BENCH_KEEPER_PID=$!
+        sleep 1
+    fi
+}
+
+bench_stop() {
+    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    [ -n "${BENCH_KEEPER_PID:-}" ] && kill "$BENCH_KEEPER_PID" >/dev/null 2>&1 || true
+    [ -n "${BENCH_XVFB_PID:-}" ] && kill "$BENCH_XVFB_PID" >/dev/null 2>&1 || true
+    BENCH_KEEPER_PID= BENCH_XVFB_PID=
+}
