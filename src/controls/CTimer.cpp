@@ -58,15 +58,21 @@ void CALLBACK CTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (timer->m_ticking || !timer->m_onTick)
         return;
     timer->m_ticking = true;
+    // No ticks pile up while a handler runs (Wine would hand a due timer to every message-pump
+    // pass inside it); the next one comes a full interval after this one ends.
+    SetTimer(nullptr, id, USER_TIMER_MAXIMUM, TimerProc);
     auto alive = timer->m_alive;
     try {
         timer->m_onTick();
     } catch (...) {
         HandleCurrentFailure();
     }
-    // The handler may have destroyed its own timer.
-    if (*alive)
-        timer->m_ticking = false;
+    // The handler may have stopped, restarted or destroyed its own timer.
+    if (!*alive)
+        return;
+    timer->m_ticking = false;
+    if (timer->m_id == id)
+        SetTimer(nullptr, id, timer->m_interval, TimerProc);
 }
 
 } // namespace merilane

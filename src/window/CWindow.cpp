@@ -37,7 +37,14 @@ void CWindow::SetWindowState(UINT state) const {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     placement.showCmd = state;
-    SetWindowPlacement(hWnd, &placement);
+    if (SetWindowPlacement(hWnd, &placement) || !IsExistingWindow())
+        return;
+    // Wine refuses placements of other processes' windows; showing the window in the state
+    // gives the same result. A hung window gets the request queued rather than waited on.
+    if (IsHungAppWindow(hWnd))
+        ShowWindowAsync(hWnd, static_cast<int>(state));
+    else
+        ShowWindow(hWnd, static_cast<int>(state));
 }
 
 CWindow CWindow::GetParentWindow() const {

@@ -11,7 +11,8 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
         if (static_cast<int>(GetTickCount() - start) > timeoutMs)
             return false;
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Bounded: a timer that keeps firing must not keep the clock from being looked at.
+        for (int n = 0; n < 200 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -27,6 +28,15 @@ std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[1024] = {};
     int n = GetWindowTextW(hwnd, buffer, 1024);
     return std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+std::wstring ControlText(HWND hwnd) {
+    wchar_t buffer[1024] = {};
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 2000, &n))
+        return L"<no answer>";
+    return std::wstring(buffer, n);
 }
 
 HWND ParentOf(HWND hwnd) { return GetAncestor(hwnd, GA_PARENT); }

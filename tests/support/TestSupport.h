@@ -13,6 +13,8 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 void Pump(int milliseconds);
 
 std::wstring WindowText(HWND hwnd);
+// What a control of another process holds (asked of the control itself).
+std::wstring ControlText(HWND hwnd);
 HWND ParentOf(HWND hwnd);
 bool IsDescendantOf(HWND window, HWND ancestor);
 RECT RectInParent(HWND hwnd);

@@ -1,0 +1,32 @@
+#include "ContainerSession.h"
+#include "TestSupport.h"
+#include "app/Globals.h"
+#include "app/frmSSTab.h"
+#include "app/mMain.h"
+#include "tabs/CSSTab.h"
+#include "tabs/CWindows.h"
+#include "window/CWindow.h"
+
+namespace merilane::test {
+
+ContainerSession::ContainerSession() {
+    Main();
+    WaitUntil([] { return ContainerForm && IsWindowVisible(ContainerForm->ExistingHwnd()); });
+}
+
+ContainerSession::~ContainerSession() {
+    GiveBackAllWindows();
+    if (ContainerForm && ContainerForm->CloseTimerId)
+        KillTimer(ContainerForm->ExistingHwnd(), ContainerForm->CloseTimerId);
+    Tabs.reset();
+    CapturedWindows.reset();
+    ContainerWindow.reset();
+    ContainerForm.reset();
+    Pump(50);
+}
+
+HWND ContainerSession::Container() const { return ContainerForm ? ContainerForm->ExistingHwnd() : nullptr; }
+HWND ContainerSession::Picture() const { return ContainerForm ? ContainerForm->Picture1.hWnd() : nullptr; }
+HWND ContainerSession::TabStrip() const { return ContainerForm ? ContainerForm->TabStrip1.hWnd() : nullptr; }
+
+} // namespace merilane::test
