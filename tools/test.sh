@@ -17,7 +17,6 @@ run_suite() {
     MERILANE_WINE=$loader WINELOADER=$loader \
         ctest --test-dir "$root/build/$arch" --output-on-failure --timeout 120 || status=1
 }
-run_suite x86_64 "$WINE64_LOADER"
 if bench_can_run_32bit; then
     run_suite i686 "$WINE32_LOADER"
 else
@@ -25,4 +24,5 @@ else
     # loader is one; the i686 build is still made above, only not run.
     echo "== Tests, i686: built, not run: this machine cannot start 32-bit Linux programs, so Wine cannot run 32-bit Windows ones =="
 fi
+run_suite x86_64 "$WINE64_LOADER"
 exit $status

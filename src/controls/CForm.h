@@ -28,6 +28,8 @@ public:
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
     bool Visible() const noexcept;
+    // The form's title-bar and taskbar icons; the caller keeps them alive.
+    void SetIcon(HICON big, HICON small);
 
     // Outer size and position in twips.
     long Width() const;
