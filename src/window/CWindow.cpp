@@ -1,5 +1,6 @@
 #include "window/CWindow.h"
 #include "controls/Error.h"
+#include "controls/Screen.h"
 #include "controls/Text.h"
 #include "tabs/CIcon.h"
 #include "window/Handles.h"
@@ -10,7 +11,50 @@ namespace {
 
 bool IsDesktop(HWND parent) { return IsNoWindow(parent) || parent == GetDesktopWindow(); }
 
+// Asks the default window procedure to pop up the window's system menu at the point in lParam.
+constexpr UINT kPopupSystemMenu = 0x313;
+// The owner of the window runs the menu before it answers, so the answer comes only when the
+// menu closes; the menu stays up whether or not this side waits for it.
+constexpr UINT kPopupSystemMenuTimeoutMs = 500;
+constexpr UINT kSetIconTimeoutMs = 3000;
+
+HWND TopOfOwnerChain(HWND window) {
+    HWND top = window;
+    // Owner chains are short; the bound only keeps a corrupt one from looping.
+    for (int depth = 0; depth < 64; ++depth) {
+        HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrW(top, GWLP_HWNDPARENT));
+        if (IsNoWindow(owner))
+            break;
+        top = owner;
+    }
+    return top;
+}
+
+void SendIcon(HWND window, int type, HICON icon) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_SETICON, static_cast<WPARAM>(type),
+                        reinterpret_cast<LPARAM>(icon), SMTO_ABORTIFHUNG, kSetIconTimeoutMs,
+                        &ignored);
+}
+
 } // namespace
+
+std::optional<BYTE> TransparencyAlpha(int percent) noexcept {
+    if (percent < 0 || percent > 100)
+        return std::nullopt;
+    // (100 - percent) / 100 * 255 in exact integers, so that a half is seen as a half.
+    int scaled = (100 - percent) * 255;
+    int alpha = scaled / 100, rest = scaled % 100;
+    if (rest > 50 || (rest == 50 && alpha % 2 == 1))
+        ++alpha;
+    return static_cast<BYTE>(alpha);
+}
+
+int16_t ShortCoordinate(LONG value) {
+    if (value < INT16_MIN || value > INT16_MAX)
+        Raise(kOverflow);
+    return static_cast<int16_t>(value);
+}
 
 void CWindow::CloseWindow() const { PostMessageW(hWnd, WM_CLOSE, 0, 0); }
 
@@ -156,6 +200,187 @@ std::wstring CWindow::GetWindowClassName(HWND hwnd) {
     wchar_t buffer[100] = {};
     int n = GetClassNameW(hwnd, buffer, 100);
     return n > 0 ? std::wstring(buffer, static_cast<size_t>(n)) : std::wstring();
+}
+
+void CWindow::ShowSystemMenu() const {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    LPARAM where = MakeLParam(ShortCoordinate(cursor.y), ShortCoordinate(cursor.x));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(hWnd, kPopupSystemMenu, 0, where, SMTO_ABORTIFHUNG,
+                        kPopupSystemMenuTimeoutMs, &ignored);
+    DoEvents();
+}
+
+void CWindow::DisableMenuItem(UINT menuItem) const {
+    EnableMenuItem(menuItem, false);
+}
+
+void CWindow::EnableMenuItem(UINT menuItem, bool enabled) const {
+    HMENU menu = GetSysMenuHandle();
+    int position = FindSystemMenuItem(menuItem);
+    if (!menu || position < 0)
+        return;
+    wchar_t text[80] = {};
+    MENUITEMINFOW item{sizeof(item)};
+    item.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE | MIIM_DATA;
+    item.dwTypeData = text;
+    item.cch = 80;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
+        return;
+    MENUITEMINFOW update{sizeof(update)};
+    update.fMask = MIIM_STATE | MIIM_ID;
+    // Only the grey mark changes: Close stays the menu's default item, a check mark stays.
+    update.fState = (item.fState & ~MFS_GRAYED) | (enabled ? 0 : MF_GRAYED);
+    update.wID = MarkedMenuId(menuItem, enabled);
+    SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &update);
+}
+
+void CWindow::RemoveMenuItem(UINT menuItem) const {
+    HMENU menu = GetSysMenuHandle();
+    int position = FindSystemMenuItem(menuItem);
+    if (!menu || position < 0)
+        return;
+    // By position: a disabled item no longer carries the id it is asked for by.
+    RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
+    // Close is set off from the other commands by a separator that would be left dangling; any
+    // other item above it is a command of its own and stays.
+    if (menuItem == SC_CLOSE && position > 0 &&
+        (GetMenuState(menu, static_cast<UINT>(position - 1), MF_BYPOSITION) & MF_SEPARATOR))
+        RemoveMenu(menu, static_cast<UINT>(position - 1), MF_BYPOSITION);
+}
+
+UINT CWindow::PositionFlags() const {
+    // A window of another thread that does not answer would otherwise hold this thread until
+    // it does.
+    UINT flags = SWP_NOSIZE | SWP_NOMOVE;
+    if (GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId())
+        flags |= SWP_ASYNCWINDOWPOS;
+    return flags;
+}
+
+void CWindow::ZorderTop(bool value) const {
+    if (value)
+        SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, PositionFlags());
+}
+
+bool CWindow::TopMost() const {
+    return GetExStyleBit(WS_EX_TOPMOST);
+}
+
+void CWindow::SetTopMost(bool value) const {
+    SetWindowPos(hWnd, value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, PositionFlags());
+}
+
+void CWindow::SetIcon(HICON icon, int iconType, bool ownerChain) const {
+    if (iconType != ICON_SMALL && iconType != ICON_BIG)
+        return;
+    // A window standing alone is itself the one the shell shows.
+    HWND target = ownerChain ? TopOfOwnerChain(hWnd) : hWnd;
+    if (iconType == ICON_BIG) {
+        SendIcon(target, ICON_BIG, icon);
+        return;
+    }
+    SendIcon(hWnd, ICON_SMALL, icon);
+    // The alt-tab list takes the class small icon. The one replaced is not destroyed: it may
+    // belong to another program, or to a class that still shows it.
+    SetClassLongPtrW(target, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icon));
+}
+
+Microsoft::WRL::ComPtr<IPictureDisp> CWindow::GetIcon(HICON icon, int) const {
+    PICTDESC description{sizeof(description), PICTYPE_ICON};
+    description.icon.hicon = icon;
+    Microsoft::WRL::ComPtr<IPictureDisp> picture;
+    if (FAILED(OleCreatePictureIndirect(&description, IID_IPictureDisp, FALSE,
+                                        reinterpret_cast<void**>(picture.GetAddressOf()))))
+        return nullptr;
+    return picture;
+}
+
+HMENU CWindow::GetSysMenuHandle() const {
+    return IsNoWindow(hWnd) ? nullptr : GetSystemMenu(hWnd, FALSE);
+}
+
+UINT CWindow::AddMenuItem(UINT itemType, const std::wstring& itemName, HMENU subMenu) const {
+    HMENU menu = GetSysMenuHandle();
+    UINT id = static_cast<UINT>(GetMenuItemCount(menu) + 1000);
+    if (menu) {
+        switch (itemType) {
+        case MF_STRING:
+            AppendMenuW(menu, MF_STRING, id, itemName.c_str());
+            break;
+        case MF_POPUP:
+            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(subMenu), itemName.c_str());
+            break;
+        case MF_SEPARATOR:
+            AppendMenuW(menu, MF_SEPARATOR, id, nullptr);
+            break;
+        default:
+            break;
+        }
+    }
+    Repaint();
+    return id;
+}
+
+bool CWindow::GetMenuItemState(int position) const {
+    HMENU menu = GetSysMenuHandle();
+    MENUITEMINFOW item{sizeof(item)};
+    item.fMask = MIIM_STATE;
+    if (!menu || position < 0 || !GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
+        return false;
+    return item.fState != 0;
+}
+
+bool CWindow::Moveable() const {
+    return !GetMenuItemState(FindSystemMenuItem(SC_MOVE));
+}
+void CWindow::SetMoveable(bool value) const {
+    EnableMenuItem(SC_MOVE, value);
+}
+
+bool CWindow::Sizeable() const {
+    return IsSizable();
+}
+void CWindow::SetSizeable(bool value) const {
+    EnableMenuItem(SC_SIZE, value);
+    SetStyleBit(WS_THICKFRAME, value);
+}
+
+bool CWindow::IsTransparent() const {
+    return GetExStyleBit(WS_EX_LAYERED);
+}
+
+TransparencyResult CWindow::MakeTransparent(int16_t percent) const {
+    std::optional<BYTE> alpha = TransparencyAlpha(percent);
+    if (!alpha)
+        return kTransparencyOutOfRange;
+    if (!IsExistingWindow())
+        return kTransparencyError;
+    SetExStyleBit(WS_EX_LAYERED, true);
+    if (!SetLayeredWindowAttributes(hWnd, 0, *alpha, LWA_ALPHA))
+        return kTransparencyError;
+    return kTransparencyDone;
+}
+
+TransparencyResult CWindow::MakeOpaque() const {
+    if (!IsExistingWindow())
+        return kTransparencyError;
+    // Without the layered style the window is drawn opaque again; an alpha set afterwards would
+    // fail, and if it took it would make the window vanish.
+    SetExStyleBit(WS_EX_LAYERED, false);
+    return IsTransparent() ? kTransparencyError : kTransparencyDone;
+}
+
+int CWindow::FindSystemMenuItem(UINT id) const {
+    HMENU menu = GetSysMenuHandle();
+    if (!menu)
+        return -1;
+    int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position)
+        if (MenuIdMatches(GetMenuItemID(menu, position), id))
+            return position;
+    return -1;
 }
 
 HICON CWindow::GetIconHandle(int type) const {

@@ -6,7 +6,9 @@
 namespace merilane {
 namespace {
 
+// Paths are kept to this many characters.
 constexpr DWORD kMaxPath = 1023;
+constexpr DWORD kLongestPath = 32768;
 
 std::wstring ModulePath(DWORD pid) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
@@ -16,8 +18,9 @@ std::wstring ModulePath(DWORD pid) {
     DWORD needed = 0;
     if (!EnumProcessModules(process.get(), &first, sizeof(first), &needed))
         return {};
+    // The size counts the terminating zero: one more than the longest path kept.
     wchar_t buffer[kMaxPath + 1] = {};
-    DWORD n = GetModuleFileNameExW(process.get(), first, buffer, kMaxPath);
+    DWORD n = GetModuleFileNameExW(process.get(), first, buffer, kMaxPath + 1);
     return std::wstring(buffer, n > kMaxPath ? kMaxPath : n);
 }
 
@@ -27,14 +30,22 @@ std::wstring ImagePath(DWORD pid) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return {};
-    wchar_t buffer[kMaxPath + 1] = {};
-    DWORD n = kMaxPath;
-    if (!QueryFullProcessImageNameW(process.get(), 0, buffer, &n))
+    // This call fails rather than cut a name that does not fit, so the buffer has room for
+    // the longest path there can be and the cut is made here.
+    std::wstring buffer(kLongestPath, L'\0');
+    DWORD n = kLongestPath;
+    if (!QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &n))
         return {};
-    return std::wstring(buffer, n > kMaxPath ? kMaxPath : n);
+    buffer.resize(n > kMaxPath ? kMaxPath : n);
+    return buffer;
 }
 
-std::wstring SnapshotPath(DWORD pid) {
+} // namespace
+
+std::wstring GetSnapshotExecutablePath(DWORD pid) {
+    // The snapshot lists the idle process as pid 0.
+    if (pid == 0)
+        return {};
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
         return {};
@@ -45,8 +56,6 @@ std::wstring SnapshotPath(DWORD pid) {
             return entry.szExeFile;
     return {};
 }
-
-} // namespace
 
 bool IsWindowsNT() {
     OSVERSIONINFOW info{sizeof(info)};
@@ -61,7 +70,7 @@ std::wstring GetProcessExecutablePath(DWORD pid) {
     if (pid == 0)
         return {};
     if (!IsWindowsNT())
-        return SnapshotPath(pid);
+        return GetSnapshotExecutablePath(pid);
     std::wstring path = ModulePath(pid);
     return path.empty() ? ImagePath(pid) : path;
 }

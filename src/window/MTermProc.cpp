@@ -1,0 +1,130 @@
+#include "window/MTermProc.h"
+#include "app/ProductInfo.h"
+#include "controls/Dialogs.h"
+#include "window/UniqueHandle.h"
+#include "window/UniqueLibrary.h"
+#include "window/mExecutableName.h"
+
+namespace merilane {
+namespace {
+
+struct WowSearch {
+    DWORD pid;
+    bool found;
+};
+
+BOOL WINAPI MatchWowProcess(DWORD pid, DWORD, LPARAM context) {
+    auto* search = reinterpret_cast<WowSearch*>(context);
+    if (pid != search->pid)
+        return FALSE;
+    search->found = true;
+    return TRUE;
+}
+
+struct CloseRequest {
+    DWORD pid;
+    DWORD tid; // 0: any thread of the process
+};
+
+// An owned window (a dialog, a tool window) closes with its owner; asking it on its own could
+// leave the owner in a state it does not expect.
+bool IsUnowned(HWND window) {
+    return GetWindowLongPtrW(window, GWLP_HWNDPARENT) == 0;
+}
+
+BOOL CALLBACK PostCloseToMatching(HWND window, LPARAM context) {
+    auto* request = reinterpret_cast<const CloseRequest*>(context);
+    DWORD pid = 0;
+    DWORD tid = GetWindowThreadProcessId(window, &pid);
+    if (pid == request->pid && (request->tid == 0 || tid == request->tid) && IsUnowned(window))
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+void PostClose(const CloseRequest& request) {
+    if (request.pid == 0)
+        return;
+    EnumWindows(PostCloseToMatching, reinterpret_cast<LPARAM>(&request));
+}
+
+} // namespace
+
+bool IsListedWowProcess(DWORD pid, WowProcessLister lister) {
+    if (!lister)
+        return false;
+    WowSearch search{pid, false};
+    lister(MatchWowProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool IsVdmExecutableName(const std::wstring& fileName) {
+    return CompareStringOrdinal(fileName.c_str(), static_cast<int>(fileName.size()), L"NTVDM.EXE",
+                                -1, TRUE) == CSTR_EQUAL;
+}
+
+bool IsWowProcess(DWORD pid) {
+    // From the system directory only: a library of that name beside the program or in the
+    // current directory must not be the one that gets loaded.
+    UniqueLibrary vdm(LoadLibraryExW(L"vdmdbg.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!vdm)
+        return false;
+    FARPROC entry = GetProcAddress(vdm.get(), "VDMEnumProcessWOW");
+    return IsListedWowProcess(pid,
+                              reinterpret_cast<WowProcessLister>(reinterpret_cast<void*>(entry)));
+}
+
+bool IsDosProcess(DWORD pid) {
+    // The file name of the process's image is the base name of its first module.
+    return IsVdmExecutableName(GetExecutableFileName(pid)) && !IsWowProcess(pid);
+}
+
+void PostCloseToProcess(DWORD pid) {
+    PostClose(CloseRequest{pid, 0});
+}
+
+bool WaitForProcessExit(DWORD pid, DWORD dialogDelay) {
+    HANDLE opened = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    DWORD openError = GetLastError();
+    UniqueHandle process(opened);
+    if (!process)
+        // A process that is gone cannot be opened; neither can one of another user, which may
+        // well be running still and must not be reported as ended.
+        return openError != ERROR_ACCESS_DENIED;
+    return WaitForSingleObject(process.get(), dialogDelay) == WAIT_OBJECT_0;
+}
+
+bool CloseProcessWindows(DWORD pid, DWORD dialogDelay) {
+    PostCloseToProcess(pid);
+    if (WaitForProcessExit(pid, dialogDelay))
+        return true;
+    MsgBox(L"HANGING HERE", MB_OK, Product().name);
+    return false;
+}
+
+void CloseWowTask(HWND hwnd, DWORD dialogDelay) {
+    DWORD pid = 0;
+    DWORD tid = GetWindowThreadProcessId(hwnd, &pid);
+    // Other tasks in the same virtual DOS machine run on threads of their own and stay.
+    if (tid != 0)
+        PostClose(CloseRequest{pid, tid});
+    Sleep(100);
+    if (GetWindowThreadProcessId(hwnd, nullptr) == 0)
+        return;
+    Sleep(dialogDelay);
+}
+
+DWORD SetProcessPriority(DWORD pid, HWND hwnd, DWORD priorityClass) {
+    if (pid == 0)
+        GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == 0)
+        return 0;
+    UniqueHandle process(
+        OpenProcess(PROCESS_SET_INFORMATION | PROCESS_QUERY_INFORMATION, FALSE, pid));
+    if (process)
+        SetPriorityClass(process.get(), priorityClass);
+    else
+        process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+    return process ? GetPriorityClass(process.get()) : 0;
+}
+
+} // namespace merilane

@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace merilane {
+
+// Ends other programs by asking them to (WM_CLOSE to their unowned top-level windows), tells
+// 16-bit and DOS processes from ordinary ones, and sets priority classes. Nothing here ever
+// kills a process.
+
+// Whether the virtual DOS machine runs 16-bit Windows tasks in the process. False wherever the
+// virtual DOS machine's debugging library is missing, as on every 64-bit Windows.
+bool IsWowProcess(DWORD pid);
+// Whether the process is a virtual DOS machine that runs a DOS program rather than WOW tasks.
+bool IsDosProcess(DWORD pid);
+
+// Asks the process's windows to close and waits up to `dialogDelay` ms for the process to end.
+// When it does not, says so in a message box and answers false; the process keeps running.
+bool CloseProcessWindows(DWORD pid, DWORD dialogDelay);
+// Asks the windows of the thread of `hwnd` (one 16-bit task) to close; returns about 100 ms
+// later when the window has gone, otherwise after a further `dialogDelay` ms.
+void CloseWowTask(HWND hwnd, DWORD dialogDelay);
+// Posts WM_CLOSE to every unowned top-level window of the process; does not wait.
+void PostCloseToProcess(DWORD pid);
+// True when the process ends within `dialogDelay` ms or is gone already.
+bool WaitForProcessExit(DWORD pid, DWORD dialogDelay);
+// Sets the priority class of the process (pid 0: the process of `hwnd`) and answers the class
+// it has afterwards, 0 when the process cannot be opened.
+DWORD SetProcessPriority(DWORD pid, HWND hwnd, DWORD priorityClass);
+
+// The shape of the virtual DOS machine's WOW process listing and of its callback, which
+// returns TRUE to end the listing.
+using WowProcessCallback = BOOL(WINAPI*)(DWORD pid, DWORD attributes, LPARAM context);
+using WowProcessLister = INT(WINAPI*)(WowProcessCallback callback, LPARAM context);
+// Whether the lister names the process; false without a lister.
+bool IsListedWowProcess(DWORD pid, WowProcessLister lister);
+// Whether an executable file name is that of the virtual DOS machine, in any letter case.
+bool IsVdmExecutableName(const std::wstring& fileName);
+
+} // namespace merilane
