@@ -1,0 +1,228 @@
+#include "ChildProcess.h"
+#include "TestSupport.h"
+#include "ThreadWindow.h"
+#include "window/CWindow.h"
+#include <gtest/gtest.h>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+CWindow Loaded(HWND hwnd) {
+    CWindow w;
+    w.Load(hwnd);
+    return w;
+}
+
+// The alpha a layered window has been given; -1 when it has none.
+int AlphaOf(HWND hwnd) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA))
+        return -1;
+    return alpha;
+}
+
+// Whether `upper` comes before `lower` in the desktop's z-order.
+bool IsAbove(HWND upper, HWND lower) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == upper)
+            return true;
+        if (w == lower)
+            return false;
+    }
+    return false;
+}
+
+HICON MakeIcon(COLORREF color) {
+    BYTE andMask[32 * 4] = {};
+    BYTE xorMask[32 * 4];
+    for (BYTE& b : xorMask)
+        b = static_cast<BYTE>(color & 0xFF);
+    return CreateIcon(GetModuleHandleW(nullptr), 32, 32, 1, 1, andMask, xorMask);
+}
+
+HICON WindowIcon(HWND hwnd, int type) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(hwnd, WM_GETICON, static_cast<WPARAM>(type), 0, SMTO_ABORTIFHUNG, 2000,
+                        &answer);
+    return reinterpret_cast<HICON>(answer);
+}
+
+} // namespace
+
+TEST(CWindowTransparency, PercentagesBecomeAlphasWithHalvesToEven) {
+    EXPECT_EQ(TransparencyAlpha(0), 255);
+    EXPECT_EQ(TransparencyAlpha(100), 0);
+    // The five percentages that land on a half.
+    EXPECT_EQ(TransparencyAlpha(10), 230); // 229.5
+    EXPECT_EQ(TransparencyAlpha(30), 178); // 178.5
+    EXPECT_EQ(TransparencyAlpha(50), 128); // 127.5
+    EXPECT_EQ(TransparencyAlpha(70), 76);  // 76.5
+    EXPECT_EQ(TransparencyAlpha(90), 26);  // 25.5
+    EXPECT_EQ(TransparencyAlpha(1), 252);  // 252.45
+    EXPECT_EQ(TransparencyAlpha(99), 3);   // 2.55
+    EXPECT_FALSE(TransparencyAlpha(101));
+    EXPECT_FALSE(TransparencyAlpha(-1));
+}
+
+TEST(CWindowTransparency, AnotherProgramsWindowTurnsLayeredAndBack) {
+    auto fixture = ChildProcess::Fixture({L"--title", L"See-through"});
+    HWND hwnd = fixture.WaitForWindow(L"See-through");
+    ASSERT_NE(hwnd, nullptr);
+    CWindow w = Loaded(hwnd);
+    EXPECT_FALSE(w.IsTransparent());
+
+    // Out of range: the window is not touched.
+    EXPECT_EQ(w.MakeTransparent(101), kTransparencyOutOfRange);
+    EXPECT_EQ(w.MakeTransparent(-1), kTransparencyOutOfRange);
+    EXPECT_FALSE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+
+    EXPECT_EQ(w.MakeTransparent(30), kTransparencyDone);
+    EXPECT_TRUE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_TRUE(w.IsTransparent());
+    EXPECT_EQ(AlphaOf(hwnd), 178);
+    EXPECT_EQ(w.MakeTransparent(50), kTransparencyDone);
+    EXPECT_EQ(AlphaOf(hwnd), 128);
+    EXPECT_EQ(w.MakeTransparent(0), kTransparencyDone);
+    EXPECT_EQ(AlphaOf(hwnd), 255);
+    EXPECT_TRUE(w.IsTransparent());
+
+    EXPECT_EQ(w.MakeOpaque(), kTransparencyDone);
+    EXPECT_FALSE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_FALSE(w.IsTransparent());
+}
+
+TEST(CWindowTransparency, AWindowThatIsGoneAnswersError) {
+    HWND dead;
+    {
+        auto fixture = ChildProcess::Fixture({L"--title", L"Gone soon"});
+        dead = fixture.WaitForWindow(L"Gone soon");
+        ASSERT_NE(dead, nullptr);
+    }
+    CWindow w;
+    w.hWnd = dead;
+    EXPECT_EQ(w.MakeTransparent(40), kTransparencyError);
+    EXPECT_EQ(w.MakeOpaque(), kTransparencyError);
+    EXPECT_EQ(w.MakeTransparent(140), kTransparencyOutOfRange);
+}
+
+TEST(CWindowZorder, TopAndTopMostReachAnotherProgramsWindow) {
+    auto lower = ChildProcess::Fixture({L"--title", L"Lower"});
+    HWND lowerHwnd = lower.WaitForWindow(L"Lower");
+    auto upper = ChildProcess::Fixture({L"--title", L"Upper"});
+    HWND upperHwnd = upper.WaitForWindow(L"Upper");
+    ASSERT_NE(lowerHwnd, nullptr);
+    ASSERT_NE(upperHwnd, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsAbove(upperHwnd, lowerHwnd); }, 3000));
+
+    CWindow w = Loaded(lowerHwnd);
+    w.ZorderTop(false);
+    Pump(200);
+    EXPECT_TRUE(IsAbove(upperHwnd, lowerHwnd));
+    w.ZorderTop(true);
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(lowerHwnd, upperHwnd); }, 3000));
+
+    EXPECT_FALSE(w.TopMost());
+    w.SetTopMost(true);
+    EXPECT_TRUE(WaitUntil([&] { return w.TopMost(); }, 3000));
+    EXPECT_TRUE(GetWindowLongW(lowerHwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    w.SetTopMost(false);
+    EXPECT_TRUE(WaitUntil([&] { return !w.TopMost(); }, 3000));
+}
+
+TEST(CWindowZorder, AHungWindowDoesNotHoldTheCaller) {
+    auto fixture = ChildProcess::Fixture({L"--title", L"Hung z-order", L"--hang-after", L"0"});
+    HWND hwnd = fixture.WaitForWindow(L"Hung z-order");
+    ASSERT_NE(hwnd, nullptr);
+    Pump(300); // it has stopped answering by now
+    CWindow w = Loaded(hwnd);
+    DWORD start = GetTickCount();
+    w.ZorderTop(true);
+    w.SetTopMost(true);
+    w.SetTopMost(false);
+    EXPECT_LT(GetTickCount() - start, 1000u);
+}
+
+TEST(CWindowIcons, SmallAndBigIconsGoWhereTheyBelong) {
+    ThreadWindow window(L"Icon target");
+    CWindow w = Loaded(window.Hwnd());
+    HICON big = MakeIcon(RGB(0, 200, 0));
+    HICON small = MakeIcon(RGB(200, 0, 0));
+    ASSERT_NE(big, nullptr);
+    ASSERT_NE(small, nullptr);
+
+    w.SetIcon(big, ICON_BIG, false);
+    EXPECT_EQ(WindowIcon(window.Hwnd(), ICON_BIG), big);
+    w.SetIcon(small, ICON_SMALL, false);
+    EXPECT_EQ(WindowIcon(window.Hwnd(), ICON_SMALL), small);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(window.Hwnd(), GCLP_HICONSM)), small);
+    // Any other type gives nothing.
+    w.SetIcon(big, 5, false);
+    EXPECT_EQ(WindowIcon(window.Hwnd(), ICON_SMALL), small);
+    // The icons stay the caller's: replacing them destroys neither.
+    w.SetIcon(big, ICON_SMALL, false);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(small, &info));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    window.Run([&] { DestroyWindow(window.Hwnd()); });
+    DestroyIcon(big);
+    DestroyIcon(small);
+}
+
+TEST(CWindowIcons, OwnerChainSendsTheIconToTheTopOwner) {
+    ThreadWindow top(L"Top owner");
+    ThreadWindow middle(ThreadWindow::Options{L"Middle", WS_OVERLAPPEDWINDOW, 0, top.Hwnd()});
+    ThreadWindow owned(ThreadWindow::Options{L"Owned", WS_OVERLAPPEDWINDOW, 0, middle.Hwnd()});
+    HICON big = MakeIcon(RGB(0, 0, 200));
+    HICON small = MakeIcon(RGB(200, 200, 0));
+
+    CWindow w = Loaded(owned.Hwnd());
+    w.SetIcon(big, ICON_BIG, true);
+    EXPECT_EQ(WindowIcon(top.Hwnd(), ICON_BIG), big);
+    EXPECT_EQ(WindowIcon(middle.Hwnd(), ICON_BIG), nullptr);
+    EXPECT_EQ(WindowIcon(owned.Hwnd(), ICON_BIG), nullptr);
+    // The small icon goes to the window itself, its class icon to the top of the chain.
+    w.SetIcon(small, ICON_SMALL, true);
+    EXPECT_EQ(WindowIcon(owned.Hwnd(), ICON_SMALL), small);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrW(top.Hwnd(), GCLP_HICONSM)), small);
+    EXPECT_NE(reinterpret_cast<HICON>(GetClassLongPtrW(owned.Hwnd(), GCLP_HICONSM)), small);
+
+    // A window without an owner is itself the top of its chain.
+    CWindow alone = Loaded(top.Hwnd());
+    alone.SetIcon(small, ICON_BIG, true);
+    EXPECT_EQ(WindowIcon(top.Hwnd(), ICON_BIG), small);
+
+    owned.Run([&] { DestroyWindow(owned.Hwnd()); });
+    middle.Run([&] { DestroyWindow(middle.Hwnd()); });
+    top.Run([&] { DestroyWindow(top.Hwnd()); });
+    DestroyIcon(big);
+    DestroyIcon(small);
+}
+
+TEST(CWindowIcons, PictureShowsTheIconWithoutOwningIt) {
+    HICON icon = MakeIcon(RGB(10, 20, 30));
+    ASSERT_NE(icon, nullptr);
+    CWindow w;
+    {
+        auto picture = w.GetIcon(icon, 99);
+        ASSERT_NE(picture, nullptr);
+        Microsoft::WRL::ComPtr<IPicture> details;
+        ASSERT_EQ(picture.As(&details), S_OK);
+        SHORT type = 0;
+        OLE_HANDLE handle = 0;
+        EXPECT_EQ(details->get_Type(&type), S_OK);
+        EXPECT_EQ(type, PICTYPE_ICON);
+        EXPECT_EQ(details->get_Handle(&handle), S_OK);
+        EXPECT_EQ(static_cast<UINT_PTR>(handle),
+                  static_cast<UINT_PTR>(reinterpret_cast<uintptr_t>(icon) & 0xFFFFFFFF));
+    }
+    // The picture is gone; the icon must still be there.
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_TRUE(DestroyIcon(icon));
+}
