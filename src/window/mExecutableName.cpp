@@ -30,6 +30,11 @@ std::wstring ImagePath(DWORD pid) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process)
         return {};
+    // A process that has ended can still be opened while anyone holds a handle to it, and its
+    // image name can still be read; it runs no executable any more.
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(process.get(), &exitCode) || exitCode != STILL_ACTIVE)
+        return {};
     // This call fails rather than cut a name that does not fit, so the buffer has room for
     // the longest path there can be and the cut is made here.
     std::wstring buffer(kLongestPath, L'\0');
