@@ -17,6 +17,7 @@ constexpr UINT kPopupSystemMenu = 0x313;
 // menu closes; the menu stays up whether or not this side waits for it.
 constexpr UINT kPopupSystemMenuTimeoutMs = 500;
 constexpr UINT kSetIconTimeoutMs = 3000;
+constexpr UINT kAnswerTimeoutMs = 500;
 
 HWND TopOfOwnerChain(HWND window) {
     HWND top = window;
@@ -319,7 +320,8 @@ UINT CWindow::AddMenuItem(UINT itemType, const std::wstring& itemName, HMENU sub
             break;
         }
     }
-    Repaint();
+    if (Answers())
+        Repaint();
     return id;
 }
 
@@ -344,7 +346,8 @@ bool CWindow::Sizeable() const {
 }
 void CWindow::SetSizeable(bool value) const {
     EnableMenuItem(SC_SIZE, value);
-    SetStyleBit(WS_THICKFRAME, value);
+    if (Answers())
+        SetStyleBit(WS_THICKFRAME, value);
 }
 
 bool CWindow::IsTransparent() const {
@@ -355,7 +358,7 @@ TransparencyResult CWindow::MakeTransparent(int16_t percent) const {
     std::optional<BYTE> alpha = TransparencyAlpha(percent);
     if (!alpha)
         return kTransparencyOutOfRange;
-    if (!IsExistingWindow())
+    if (!IsExistingWindow() || !Answers())
         return kTransparencyError;
     SetExStyleBit(WS_EX_LAYERED, true);
     if (!SetLayeredWindowAttributes(hWnd, 0, *alpha, LWA_ALPHA))
@@ -364,12 +367,22 @@ TransparencyResult CWindow::MakeTransparent(int16_t percent) const {
 }
 
 TransparencyResult CWindow::MakeOpaque() const {
-    if (!IsExistingWindow())
+    if (!IsExistingWindow() || !Answers())
         return kTransparencyError;
     // Without the layered style the window is drawn opaque again; an alpha set afterwards would
     // fail, and if it took it would make the window vanish.
     SetExStyleBit(WS_EX_LAYERED, false);
     return IsTransparent() ? kTransparencyError : kTransparencyDone;
+}
+
+bool CWindow::Answers() const {
+    // A style write to a window of another thread is taken in by that thread; one that has
+    // stopped answering would hold this thread for as long as it hangs.
+    if (GetWindowThreadProcessId(hWnd, nullptr) == GetCurrentThreadId())
+        return true;
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                               &ignored) != 0;
 }
 
 int CWindow::FindSystemMenuItem(UINT id) const {

@@ -146,6 +146,9 @@ private:
     int FindSystemMenuItem(UINT id) const;
     // Z-order changes of a window of another thread are queued to it, not waited on.
     UINT PositionFlags() const;
+    // Whether the window's thread takes messages in; asked before style writes, which wait for
+    // it.
+    bool Answers() const;
 
     // What the window was when it was loaded, so that what capture changes can be given back.
     LONG m_originalStyle = 0;

@@ -3,6 +3,7 @@
 #include "ThreadWindow.h"
 #include "window/CWindow.h"
 #include <gtest/gtest.h>
+#include <iostream>
 
 using namespace merilane;
 using namespace merilane::test;
@@ -132,17 +133,29 @@ TEST(CWindowZorder, TopAndTopMostReachAnotherProgramsWindow) {
     EXPECT_TRUE(WaitUntil([&] { return !w.TopMost(); }, 3000));
 }
 
-TEST(CWindowZorder, AHungWindowDoesNotHoldTheCaller) {
-    auto fixture = ChildProcess::Fixture({L"--title", L"Hung z-order", L"--hang-after", L"0"});
-    HWND hwnd = fixture.WaitForWindow(L"Hung z-order");
+TEST(CWindowHung, DecorationsOfAHungWindowDoNotHoldTheCaller) {
+    auto fixture = ChildProcess::Fixture({L"--title", L"Hung window", L"--hang-after", L"0"});
+    HWND hwnd = fixture.WaitForWindow(L"Hung window");
     ASSERT_NE(hwnd, nullptr);
     Pump(300); // it has stopped answering by now
     CWindow w = Loaded(hwnd);
+    LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
     DWORD start = GetTickCount();
     w.ZorderTop(true);
     w.SetTopMost(true);
     w.SetTopMost(false);
     EXPECT_LT(GetTickCount() - start, 1000u);
+
+    start = GetTickCount();
+    EXPECT_EQ(w.MakeTransparent(40), kTransparencyError);
+    EXPECT_EQ(w.MakeOpaque(), kTransparencyError);
+    w.SetSizeable(false);
+    w.AddMenuItem(MF_STRING, L"Never shown", nullptr);
+    DWORD took = GetTickCount() - start;
+    // Each call asks the window once, for at most half a second.
+    EXPECT_LT(took, 4000u);
+    std::cout << "four decoration calls on a hung window took " << took << " ms\n";
+    EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE), exStyle);
 }
 
 TEST(CWindowIcons, SmallAndBigIconsGoWhereTheyBelong) {
