@@ -8,21 +8,39 @@
 namespace merilane {
 namespace {
 
-bool IsDesktop(HWND parent) { return IsNoWindow(parent) || parent == GetDesktopWindow(); }
+bool IsDesktop(HWND parent) {
+    return IsNoWindow(parent) || parent == GetDesktopWindow();
+}
 
 } // namespace
 
-void CWindow::CloseWindow() const { PostMessageW(hWnd, WM_CLOSE, 0, 0); }
+void CWindow::CloseWindow() const {
+    PostMessageW(hWnd, WM_CLOSE, 0, 0);
+}
 
-int CWindow::CaptionHeight() { return GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYEDGE); }
+int CWindow::CaptionHeight() {
+    return GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYEDGE);
+}
 
-LONG CWindow::Style() const { return GetWindowLongW(hWnd, GWL_STYLE); }
-void CWindow::SetStyle(LONG style) const { SetWindowLongW(hWnd, GWL_STYLE, style); }
-LONG CWindow::ExStyle() const { return GetWindowLongW(hWnd, GWL_EXSTYLE); }
-void CWindow::SetExStyle(LONG style) const { SetWindowLongW(hWnd, GWL_EXSTYLE, style); }
+LONG CWindow::Style() const {
+    return GetWindowLongW(hWnd, GWL_STYLE);
+}
+void CWindow::SetStyle(LONG style) const {
+    SetWindowLongW(hWnd, GWL_STYLE, style);
+}
+LONG CWindow::ExStyle() const {
+    return GetWindowLongW(hWnd, GWL_EXSTYLE);
+}
+void CWindow::SetExStyle(LONG style) const {
+    SetWindowLongW(hWnd, GWL_EXSTYLE, style);
+}
 
-bool CWindow::IsExistingWindow() const { return !IsNoWindow(hWnd) && IsWindow(hWnd); }
-bool CWindow::IsForegroundWindow() const { return GetForegroundWindow() == hWnd; }
+bool CWindow::IsExistingWindow() const {
+    return !IsNoWindow(hWnd) && IsWindow(hWnd);
+}
+bool CWindow::IsForegroundWindow() const {
+    return GetForegroundWindow() == hWnd;
+}
 
 UINT CWindow::GetWindowState() const {
     WINDOWPLACEMENT placement{sizeof(placement)};
@@ -53,8 +71,12 @@ CWindow CWindow::GetParentWindow() const {
     return parent;
 }
 
-bool CWindow::Visible() const { return GetStyleBit(WS_VISIBLE); }
-void CWindow::SetVisible(bool value) const { SetStyleBit(WS_VISIBLE, value); }
+bool CWindow::Visible() const {
+    return GetStyleBit(WS_VISIBLE);
+}
+void CWindow::SetVisible(bool value) const {
+    SetStyleBit(WS_VISIBLE, value);
+}
 
 bool CWindow::Load(HWND hwnd) {
     RECT r{};
@@ -100,8 +122,12 @@ void CWindow::Reparent(HWND newOwner, bool setOriginals) {
     }
 }
 
-bool CWindow::GetStyleBit(LONG bit) const { return (Style() & bit) != 0; }
-bool CWindow::GetExStyleBit(LONG bit) const { return (ExStyle() & bit) != 0; }
+bool CWindow::GetStyleBit(LONG bit) const {
+    return (Style() & bit) != 0;
+}
+bool CWindow::GetExStyleBit(LONG bit) const {
+    return (ExStyle() & bit) != 0;
+}
 
 void CWindow::Repaint() const {
     SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
@@ -120,9 +146,15 @@ void CWindow::SetExStyleBit(LONG bit, bool switchOn) const {
     Repaint();
 }
 
-bool CWindow::IsSizable() const { return GetStyleBit(WS_THICKFRAME); }
-bool CWindow::IsMaxizable() const { return GetStyleBit(WS_MAXIMIZEBOX); }
-bool CWindow::IsDialogBox() const { return !IsSizable() && !IsMaxizable(); }
+bool CWindow::IsSizable() const {
+    return GetStyleBit(WS_THICKFRAME);
+}
+bool CWindow::IsMaxizable() const {
+    return GetStyleBit(WS_MAXIMIZEBOX);
+}
+bool CWindow::IsDialogBox() const {
+    return !IsSizable() && !IsMaxizable();
+}
 
 std::wstring CWindow::ReplacedCaption(std::optional<int> length) const {
     std::wstring text = ReplaceAll(Caption, L"%t", GetWindowCaptionText(hWnd));
@@ -135,7 +167,9 @@ std::wstring CWindow::ReplacedCaption(std::optional<int> length) const {
     return text;
 }
 
-std::wstring CWindow::ActiveCaption() const { return GetWindowCaptionText(hWnd); }
+std::wstring CWindow::ActiveCaption() const {
+    return GetWindowCaptionText(hWnd);
+}
 
 std::wstring CWindow::GetWindowCaptionText(HWND hwnd) {
     if (IsNoWindow(hwnd))
@@ -156,6 +190,10 @@ std::wstring CWindow::GetWindowClassName(HWND hwnd) {
     wchar_t buffer[100] = {};
     int n = GetClassNameW(hwnd, buffer, 100);
     return n > 0 ? std::wstring(buffer, static_cast<size_t>(n)) : std::wstring();
+}
+
+CPicture CWindow::GetIcon(HICON icon, int) const {
+    return CIcon::CreatePicture(icon, CPicture::kTypeIcon, 0, 0);
 }
 
 HICON CWindow::GetIconHandle(int type) const {

@@ -1,4 +1,5 @@
 #pragma once
+#include "tabs/CPicture.h"
 #include <windows.h>
 #include <cstdint>
 #include <optional>
@@ -9,7 +10,7 @@ namespace merilane {
 // Wraps one window handle, as a rule a top-level window of another program. It owns nothing:
 // the window may vanish at any moment, and the wrapper then answers from what it recorded.
 class CWindow {
-public:
+  public:
     // Recorded data; writing a field changes nothing on the window.
     HWND LocalHwnd = nullptr; // the host form the window was parented into
     std::wstring Classname;
@@ -61,13 +62,16 @@ public:
     std::wstring ActiveCaption() const;
     void SetActiveCaption(const std::wstring&) const {}
 
+    // A picture of the icon that does not own it.
+    CPicture GetIcon(HICON icon, int pictureType) const;
+
     LONG OriginalStyle() const noexcept { return m_originalStyle; }
     LONG OriginalExStyle() const noexcept { return m_originalExStyle; }
 
     static std::wstring GetWindowCaptionText(HWND hwnd);
     static std::wstring GetWindowClassName(HWND hwnd);
 
-private:
+  private:
     HICON GetIconHandle(int type) const;
 
     // What the window was when it was loaded, so that what capture changes can be given back.
