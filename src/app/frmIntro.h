@@ -5,10 +5,10 @@ namespace merilane {
 
 // The start page, shown as the first tab.
 class frmIntro : public CForm {
-public:
+  public:
     static constexpr const wchar_t* kCaption = L"Main menu";
 
-protected:
+  protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
 };

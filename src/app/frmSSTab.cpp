@@ -67,10 +67,7 @@ constexpr long kDesignHeight = 6690;
 
 frmSSTab::frmSSTab() : Menu(MenuTree()) {}
 
-frmSSTab::~frmSSTab() {
-    if (m_tabFont)
-        DeleteObject(m_tabFont);
-}
+frmSSTab::~frmSSTab() = default;
 
 CForm::CreateParams frmSSTab::GetCreateParams() {
     CreateParams p;
@@ -96,8 +93,8 @@ void frmSSTab::Form_Load() {
     font.lfHeight = -static_cast<LONG>(std::lround(8.25 * TwipsToPixelsY(1440) / 72.0));
     font.lfWeight = FW_BOLD;
     wcscpy(font.lfFaceName, L"MS Sans Serif");
-    m_tabFont = CreateFontIndirectW(&font);
-    SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont), FALSE);
+    m_tabFont.reset(CreateFontIndirectW(&font));
+    SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont.get()), FALSE);
 
     // 1.
     SetCaption(FormatTitle(L"%d"));
@@ -134,7 +131,8 @@ void frmSSTab::Form_Load() {
     SetDefaultColors();
     // 14. The watch timers are switched on once they have work to do.
     // 15.
-    for (const wchar_t* hidden : {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
+    for (const wchar_t* hidden :
+         {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
         Menu.SetVisible(hidden, false);
 }
 
@@ -275,9 +273,8 @@ void frmSSTab::DrawTab(const DRAWITEMSTRUCT& item) {
         return;
     const Tab& tab = *tabs[item.itemID];
     bool selected = item.itemState & ODS_SELECTED;
-    HBRUSH back = CreateSolidBrush(selected ? ActiveTabBackColor : InactiveTabBackColor);
-    FillRect(item.hDC, &item.rcItem, back);
-    DeleteObject(back);
+    OwnedBrush back(CreateSolidBrush(selected ? ActiveTabBackColor : InactiveTabBackColor));
+    FillRect(item.hDC, &item.rcItem, back.get());
     RECT text = item.rcItem;
     text.left += 4;
     if (!tab.Image().empty() && imglstTabstrip.Contains(tab.Image())) {

@@ -5,6 +5,7 @@
 #include "controls/CPictureBox.h"
 #include "controls/CTabStrip.h"
 #include "controls/CTimer.h"
+#include "controls/OwnedGraphic.h"
 #include <memory>
 
 namespace merilane {
@@ -13,7 +14,7 @@ class frmIntro;
 
 // The container: a tab per captured window, with the display area that holds the host forms.
 class frmSSTab : public CForm {
-public:
+  public:
     frmSSTab();
     ~frmSSTab() override;
 
@@ -38,7 +39,7 @@ public:
     static constexpr UINT_PTR kCloseTimer = 1;
     static constexpr UINT kCloseDelayMs = 300;
 
-protected:
+  protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
     void Form_QueryUnload(bool& cancel) override;
@@ -46,10 +47,10 @@ protected:
     void OnCommand(UINT id, UINT code, HWND control) override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
     void DrawTab(const DRAWITEMSTRUCT& item);
-    HFONT m_tabFont = nullptr;
+    OwnedFont m_tabFont;
 };
 
 } // namespace merilane

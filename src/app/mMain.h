@@ -30,7 +30,9 @@ void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 
 bool IsOwnWindow(HWND hwnd, bool includeContainer);
 HWND GetTopLevelWindow(HWND hwnd);
-template <class T> bool IsObjectSet(const T& object) noexcept { return object != nullptr; }
+template <class T> bool IsObjectSet(const T& object) noexcept {
+    return object != nullptr;
+}
 
 // Puts a captured window back on the given parent, normal, 500 x 500 at (0, 0).
 void GiveBackWindow(CWindow& window, HWND newParent);

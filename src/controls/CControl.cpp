@@ -17,8 +17,12 @@ RECT CControl::BoundsInParent() const {
     return r;
 }
 
-long CControl::Left() const { return PixelsToTwipsX(BoundsInParent().left); }
-long CControl::Top() const { return PixelsToTwipsY(BoundsInParent().top); }
+long CControl::Left() const {
+    return PixelsToTwipsX(BoundsInParent().left);
+}
+long CControl::Top() const {
+    return PixelsToTwipsY(BoundsInParent().top);
+}
 long CControl::Width() const {
     RECT r = BoundsInParent();
     return PixelsToTwipsX(r.right - r.left);
@@ -51,9 +55,13 @@ void CControl::SetHeight(long twips) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool CControl::Visible() const { return m_hwnd && (GetWindowLongW(m_hwnd, GWL_STYLE) & WS_VISIBLE); }
+bool CControl::Visible() const {
+    return m_hwnd && (GetWindowLongW(m_hwnd, GWL_STYLE) & WS_VISIBLE);
+}
 
-void CControl::SetVisible(bool visible) { ShowWindow(m_hwnd, visible ? SW_SHOWNA : SW_HIDE); }
+void CControl::SetVisible(bool visible) {
+    ShowWindow(m_hwnd, visible ? SW_SHOWNA : SW_HIDE);
+}
 
 void CControl::Refresh() {
     if (m_hwnd) {

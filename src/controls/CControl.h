@@ -6,7 +6,7 @@ namespace merilane {
 // A child control on one of the program's forms; position and size in twips of its parent's
 // client area.
 class CControl {
-public:
+  public:
     CControl() = default;
     virtual ~CControl();
     CControl(const CControl&) = delete;
@@ -27,11 +27,11 @@ public:
     void SetVisible(bool visible);
     void Refresh();
 
-protected:
+  protected:
     void Attach(HWND hwnd) noexcept { m_hwnd = hwnd; }
     RECT BoundsInParent() const;
 
-private:
+  private:
     HWND m_hwnd = nullptr;
 };
 

@@ -136,14 +136,18 @@ std::wstring CForm::Caption() const {
     return text;
 }
 
-void CForm::SetCaption(const std::wstring& caption) { SetWindowTextW(hWnd(), caption.c_str()); }
+void CForm::SetCaption(const std::wstring& caption) {
+    SetWindowTextW(hWnd(), caption.c_str());
+}
 
 void CForm::SetIcon(HICON big, HICON small) {
     SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
-bool CForm::Visible() const noexcept { return m_hwnd && IsWindowVisible(m_hwnd); }
+bool CForm::Visible() const noexcept {
+    return m_hwnd && IsWindowVisible(m_hwnd);
+}
 
 long CForm::Width() const {
     RECT r{};

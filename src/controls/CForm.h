@@ -8,7 +8,7 @@ namespace merilane {
 // One of the program's own top-level windows. The object outlives its window: asking for
 // hWnd() after the window has been closed makes it again (hidden), as callers expect of a form.
 class CForm {
-public:
+  public:
     CForm() = default;
     virtual ~CForm();
     CForm(const CForm&) = delete;
@@ -46,7 +46,7 @@ public:
         return ref;
     }
 
-protected:
+  protected:
     struct CreateParams {
         std::wstring className = L"MerilaneForm";
         std::wstring caption;
@@ -65,14 +65,16 @@ protected:
     virtual void Form_Resize() {}
     virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
     virtual void Form_Unload() {}
-    virtual void OnCommand(UINT id, UINT code, HWND control) { (void)id, (void)code, (void)control; }
+    virtual void OnCommand(UINT id, UINT code, HWND control) {
+        (void)id, (void)code, (void)control;
+    }
     // Dialog keys (Tab, Enter, Escape) in the modal loop.
     virtual bool WantsDialogKeys() const { return false; }
 
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
 
-private:
+  private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static void AdoptForm(std::unique_ptr<CForm> form);
     void Create();

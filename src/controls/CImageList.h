@@ -8,7 +8,7 @@ namespace merilane {
 
 // Images addressed by an optional text key; the list keeps copies of what it is given.
 class CImageList {
-public:
+  public:
     CImageList() = default;
     ~CImageList();
     CImageList(const CImageList&) = delete;
@@ -29,7 +29,7 @@ public:
 
     HIMAGELIST Handle();
 
-private:
+  private:
     HIMAGELIST m_list = nullptr;
     int m_width = 16;
     int m_height = 16;

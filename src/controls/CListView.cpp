@@ -39,7 +39,9 @@ int CListView::Position(const std::wstring& key) const {
     Raise(kElementNotFound);
 }
 
-bool CListView::Contains(const std::wstring& key) const { return Find(key) != 0; }
+bool CListView::Contains(const std::wstring& key) const {
+    return Find(key) != 0;
+}
 
 int CListView::Find(const std::wstring& key) const {
     for (size_t i = 0; i < m_rows.size(); ++i)
@@ -147,7 +149,8 @@ std::vector<std::wstring> CListView::SelectedKeys() const {
 void CListView::ClearSelection() {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED;
-    SendMessageW(hWnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(hWnd(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&item));
 }
 
 void CListView::HandleNotify(const NMHDR& header) {

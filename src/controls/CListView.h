@@ -10,7 +10,7 @@ class CImageList;
 
 // A report-view list whose rows are addressed by a unique text key.
 class CListView : public CControl {
-public:
+  public:
     void Create(HWND parent, int id, bool multiSelect);
 
     void AddColumn(const std::wstring& text, long widthTwips);
@@ -44,7 +44,7 @@ public:
     std::function<void(int column)> OnColumnClick;
     void HandleNotify(const NMHDR& header);
 
-private:
+  private:
     struct Row {
         std::wstring key;
         std::wstring tag;

@@ -39,10 +39,18 @@ bool CMenuBar::Contains(const std::wstring& name) const {
     return false;
 }
 
-std::wstring CMenuBar::Caption(const std::wstring& name) const { return Find(name).item.caption; }
-bool CMenuBar::Checked(const std::wstring& name) const { return Find(name).item.checked; }
-bool CMenuBar::Enabled(const std::wstring& name) const { return Find(name).enabled; }
-bool CMenuBar::Visible(const std::wstring& name) const { return Find(name).visible; }
+std::wstring CMenuBar::Caption(const std::wstring& name) const {
+    return Find(name).item.caption;
+}
+bool CMenuBar::Checked(const std::wstring& name) const {
+    return Find(name).item.checked;
+}
+bool CMenuBar::Enabled(const std::wstring& name) const {
+    return Find(name).enabled;
+}
+bool CMenuBar::Visible(const std::wstring& name) const {
+    return Find(name).visible;
+}
 
 UINT CMenuBar::CommandId(const std::wstring& name) const {
     const Entry& e = Find(name);
@@ -105,8 +113,8 @@ size_t CMenuBar::Build(HMENU into, size_t at, int level, bool parentVisible) {
                 info.wID = id;
                 info.hSubMenu = sub;
                 info.dwTypeData = const_cast<wchar_t*>(e.item.caption.c_str());
-                info.fState = (e.enabled ? MFS_ENABLED : MFS_GRAYED) |
-                              (e.item.checked ? MFS_CHECKED : 0);
+                info.fState =
+                    (e.enabled ? MFS_ENABLED : MFS_GRAYED) | (e.item.checked ? MFS_CHECKED : 0);
                 InsertMenuItemW(into, GetMenuItemCount(into), TRUE, &info);
             } else {
                 DestroyMenu(sub);

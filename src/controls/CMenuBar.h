@@ -9,7 +9,7 @@ namespace merilane {
 // A form's menu tree, described as a flat list of levels the way the form's designer laid it
 // out. Items are reached by name; a hidden item disappears with everything below it.
 class CMenuBar {
-public:
+  public:
     struct Item {
         int level;
         std::wstring name;
@@ -41,7 +41,7 @@ public:
 
     static constexpr UINT kFirstId = 40001;
 
-private:
+  private:
     struct Entry {
         Item item;
         bool enabled = true;

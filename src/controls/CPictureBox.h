@@ -5,7 +5,7 @@ namespace merilane {
 
 // A plain child window that other windows are parented into.
 class CPictureBox : public CControl {
-public:
+  public:
     void Create(HWND parent, int id);
 };
 

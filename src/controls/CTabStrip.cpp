@@ -96,16 +96,21 @@ void CTabStrip::Select(const Tab& tab) {
     SendMessageW(hWnd(), TCM_SETCURSEL, at, 0);
 }
 
-bool CTabStrip::MultiRow() const { return GetWindowLongW(hWnd(), GWL_STYLE) & TCS_MULTILINE; }
+bool CTabStrip::MultiRow() const {
+    return GetWindowLongW(hWnd(), GWL_STYLE) & TCS_MULTILINE;
+}
 
 void CTabStrip::SetMultiRow(bool multiRow) {
     LONG style = GetWindowLongW(hWnd(), GWL_STYLE);
-    SetWindowLongW(hWnd(), GWL_STYLE, multiRow ? (style | TCS_MULTILINE) : (style & ~TCS_MULTILINE));
+    SetWindowLongW(hWnd(), GWL_STYLE,
+                   multiRow ? (style | TCS_MULTILINE) : (style & ~TCS_MULTILINE));
     SetWindowPos(hWnd(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-int CTabStrip::Style() const { return (GetWindowLongW(hWnd(), GWL_STYLE) & TCS_BUTTONS) ? 1 : 0; }
+int CTabStrip::Style() const {
+    return (GetWindowLongW(hWnd(), GWL_STYLE) & TCS_BUTTONS) ? 1 : 0;
+}
 
 void CTabStrip::SetStyle(int style) {
     LONG bits = GetWindowLongW(hWnd(), GWL_STYLE);
@@ -128,8 +133,12 @@ RECT CTabStrip::DisplayArea() const {
     return r;
 }
 
-long CTabStrip::ClientLeft() const { return PixelsToTwipsX(DisplayArea().left); }
-long CTabStrip::ClientTop() const { return PixelsToTwipsY(DisplayArea().top); }
+long CTabStrip::ClientLeft() const {
+    return PixelsToTwipsX(DisplayArea().left);
+}
+long CTabStrip::ClientTop() const {
+    return PixelsToTwipsY(DisplayArea().top);
+}
 long CTabStrip::ClientWidth() const {
     RECT r = DisplayArea();
     return PixelsToTwipsX(r.right > r.left ? r.right - r.left : 0);

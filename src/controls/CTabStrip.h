@@ -10,7 +10,7 @@ class CImageList;
 
 // The platform's tab control with 1-based tabs that carry a caption, an image key and a value.
 class CTabStrip : public CControl {
-public:
+  public:
     ~CTabStrip() override;
 
     void Create(HWND parent, int id, DWORD extraStyle = 0);
@@ -49,7 +49,7 @@ public:
     // The tab's position for the platform (0-based), or -1.
     int PositionOf(const Tab& tab) const;
 
-private:
+  private:
     friend class Tab;
     void WriteItem(const Tab& tab);
     void Select(const Tab& tab);

@@ -7,7 +7,7 @@ namespace merilane {
 
 // A thread timer that ticks on the user-interface thread, in modal loops too.
 class CTimer {
-public:
+  public:
     explicit CTimer(UINT interval = 0, std::function<void()> onTick = {});
     ~CTimer();
     CTimer(const CTimer&) = delete;
@@ -19,7 +19,7 @@ public:
     void SetEnabled(bool enabled);
     void OnTick(std::function<void()> onTick) { m_onTick = std::move(onTick); }
 
-private:
+  private:
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
     void Start();
     void Stop();

@@ -6,13 +6,20 @@ namespace {
 
 std::wstring DefaultDescription(long number) {
     switch (number) {
-    case kInvalidProcedureCall: return L"Invalid procedure call or argument";
-    case kOverflow: return L"Overflow";
-    case kObjectRequired: return L"Object required";
-    case kKeyAlreadyAssociated: return L"This key is already associated with an element of this collection";
-    case kElementNotFound: return L"Element not found";
-    case kKeyNotUnique: return L"Key is not unique in collection";
-    default: return L"Application-defined or object-defined error";
+    case kInvalidProcedureCall:
+        return L"Invalid procedure call or argument";
+    case kOverflow:
+        return L"Overflow";
+    case kObjectRequired:
+        return L"Object required";
+    case kKeyAlreadyAssociated:
+        return L"This key is already associated with an element of this collection";
+    case kElementNotFound:
+        return L"Element not found";
+    case kKeyNotUnique:
+        return L"Key is not unique in collection";
+    default:
+        return L"Application-defined or object-defined error";
     }
 }
 
@@ -23,7 +30,9 @@ Error::Error(long number, std::wstring description)
       m_number(number),
       m_description(description.empty() ? DefaultDescription(number) : std::move(description)) {}
 
-void Raise(long number, std::wstring description) { throw Error(number, std::move(description)); }
+void Raise(long number, std::wstring description) {
+    throw Error(number, std::move(description));
+}
 
 std::wstring DescriptionOf(const std::exception& e) {
     if (auto* err = dynamic_cast<const Error*>(&e))

@@ -16,7 +16,7 @@ enum ErrorNumber : long {
 };
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(long number, std::wstring description);
 
     long Number() const noexcept { return m_number; }
@@ -27,7 +27,7 @@ public:
         return m_number == kElementNotFound || m_number == kKeyNotUnique;
     }
 
-private:
+  private:
     long m_number;
     std::wstring m_description;
 };

@@ -12,7 +12,9 @@ FailureHandler& Handler() {
 bool g_handling = false;
 } // namespace
 
-void SetUnhandledFailureHandler(FailureHandler handler) { Handler() = std::move(handler); }
+void SetUnhandledFailureHandler(FailureHandler handler) {
+    Handler() = std::move(handler);
+}
 
 void HandleCurrentFailure() noexcept {
     try {

@@ -13,16 +13,30 @@ int ScreenDpi(int index) {
     return dpi > 0 ? dpi : 96;
 }
 
-int Round(double v) { return static_cast<int>(std::lround(v)); }
+int Round(double v) {
+    return static_cast<int>(std::lround(v));
+}
 
 } // namespace
 
-int TwipsPerPixelX() { return Round(1440.0 / ScreenDpi(LOGPIXELSX)); }
-int TwipsPerPixelY() { return Round(1440.0 / ScreenDpi(LOGPIXELSY)); }
-int TwipsToPixelsX(long twips) { return Round(twips * ScreenDpi(LOGPIXELSX) / 1440.0); }
-int TwipsToPixelsY(long twips) { return Round(twips * ScreenDpi(LOGPIXELSY) / 1440.0); }
-long PixelsToTwipsX(int pixels) { return std::lround(pixels * 1440.0 / ScreenDpi(LOGPIXELSX)); }
-long PixelsToTwipsY(int pixels) { return std::lround(pixels * 1440.0 / ScreenDpi(LOGPIXELSY)); }
+int TwipsPerPixelX() {
+    return Round(1440.0 / ScreenDpi(LOGPIXELSX));
+}
+int TwipsPerPixelY() {
+    return Round(1440.0 / ScreenDpi(LOGPIXELSY));
+}
+int TwipsToPixelsX(long twips) {
+    return Round(twips * ScreenDpi(LOGPIXELSX) / 1440.0);
+}
+int TwipsToPixelsY(long twips) {
+    return Round(twips * ScreenDpi(LOGPIXELSY) / 1440.0);
+}
+long PixelsToTwipsX(int pixels) {
+    return std::lround(pixels * 1440.0 / ScreenDpi(LOGPIXELSX));
+}
+long PixelsToTwipsY(int pixels) {
+    return std::lround(pixels * 1440.0 / ScreenDpi(LOGPIXELSY));
+}
 
 void DoEvents() {
     MSG msg;

@@ -11,7 +11,9 @@ CTabStrip& Tab::Strip() const {
     return *m_strip;
 }
 
-int Tab::Index() const { return Strip().PositionOf(*this) + 1; }
+int Tab::Index() const {
+    return Strip().PositionOf(*this) + 1;
+}
 
 void Tab::SetCaption(const std::wstring& caption) {
     CTabStrip& strip = Strip();

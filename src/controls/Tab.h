@@ -10,7 +10,7 @@ class CTabStrip;
 // One tab of a tab strip. A tab that has been removed keeps its last values but its position
 // is gone: asking for it, or changing it, fails with element-not-found.
 class Tab {
-public:
+  public:
     int Index() const;
     const std::wstring& Caption() const noexcept { return m_caption; }
     void SetCaption(const std::wstring& caption);
@@ -22,7 +22,7 @@ public:
     void SetSelected(bool selected);
     bool IsRemoved() const noexcept { return m_strip == nullptr; }
 
-private:
+  private:
     friend class CTabStrip;
     explicit Tab(CTabStrip* strip) : m_strip(strip) {}
     CTabStrip& Strip() const;

@@ -26,7 +26,8 @@ std::wstring FromUtf8(std::string_view text) {
 std::wstring ReplaceAll(std::wstring text, std::wstring_view what, std::wstring_view with) {
     if (what.empty())
         return text;
-    for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + with.size()))
+    for (size_t at = text.find(what); at != std::wstring::npos;
+         at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
     return text;
 }

@@ -5,11 +5,6 @@ namespace merilane {
 frmInputBox::frmInputBox(std::wstring prompt, std::wstring title, std::wstring defaultText)
     : m_prompt(std::move(prompt)), m_title(std::move(title)), m_default(std::move(defaultText)) {}
 
-frmInputBox::~frmInputBox() {
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 CForm::CreateParams frmInputBox::GetCreateParams() {
     CreateParams p;
     p.className = L"MerilaneInputBox";
@@ -28,21 +23,21 @@ CForm::CreateParams frmInputBox::GetCreateParams() {
 void frmInputBox::Form_Load() {
     NONCLIENTMETRICSW metrics{sizeof(metrics)};
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    m_font = CreateFontIndirectW(&metrics.lfMessageFont);
+    m_font.reset(CreateFontIndirectW(&metrics.lfMessageFont));
     HINSTANCE inst = GetModuleHandleW(nullptr);
     auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w,
                     int h, int id) {
-        HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 inst, nullptr);
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
+        HWND c =
+            CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, ExistingHwnd(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
         return c;
     };
     make(L"STATIC", m_prompt.c_str(), SS_LEFT, 10, 10, 250, 90, kPromptId);
     make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 270, 10, 80, 24, IDOK);
     make(L"BUTTON", L"Cancel", WS_TABSTOP, 270, 40, 80, 24, IDCANCEL);
-    m_text = make(L"EDIT", m_default.c_str(), WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 10, 112,
-                  340, 24, kTextId);
+    m_text = make(L"EDIT", m_default.c_str(), WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 10, 112, 340,
+                  24, kTextId);
     SendMessageW(m_text, EM_SETSEL, 0, -1);
     SetFocus(m_text);
 }

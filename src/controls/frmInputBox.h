@@ -1,29 +1,29 @@
 #pragma once
 #include "controls/CForm.h"
+#include "controls/OwnedGraphic.h"
 #include <optional>
 
 namespace merilane {
 
 class frmInputBox : public CForm {
-public:
+  public:
     frmInputBox(std::wstring prompt, std::wstring title, std::wstring defaultText);
-    ~frmInputBox() override;
 
     std::optional<std::wstring> Answer() const { return m_answer; }
 
     static constexpr int kPromptId = 100;
     static constexpr int kTextId = 101;
 
-protected:
+  protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
-private:
+  private:
     std::wstring m_prompt, m_title, m_default;
     std::optional<std::wstring> m_answer;
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
     HWND m_text = nullptr;
 };
 

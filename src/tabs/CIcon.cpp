@@ -1,6 +1,27 @@
 #include "tabs/CIcon.h"
+#include "window/Handles.h"
+#include <algorithm>
+#include <vector>
 
 namespace merilane {
+namespace {
+
+// Icons of ours that a window class holds until someone replaces them.
+std::vector<OwnedIcon>& HandedOver() {
+    static std::vector<OwnedIcon> icons;
+    return icons;
+}
+
+constexpr UINT kSetIconTimeoutMs = 1000;
+
+void SendSetIcon(HWND target, int type, HICON icon) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(target, WM_SETICON, static_cast<WPARAM>(type),
+                        reinterpret_cast<LPARAM>(icon), SMTO_ABORTIFHUNG, kSetIconTimeoutMs,
+                        &ignored);
+}
+
+} // namespace
 
 HICON CIcon::GetWindowIconHandle(HWND window, int type) {
     DWORD_PTR answer = 0;
@@ -12,6 +33,60 @@ HICON CIcon::GetWindowIconHandle(HWND window, int type) {
     if (auto cls = GetClassLongPtrW(window, type == ICON_BIG ? GCLP_HICON : GCLP_HICONSM))
         return reinterpret_cast<HICON>(cls);
     return LoadIconW(nullptr, type == ICON_BIG ? IDI_WINLOGO : IDI_APPLICATION);
+}
+
+HWND CIcon::TopOfOwnerChain(HWND window) {
+    HWND top = nullptr;
+    for (HWND next = window; !IsNoWindow(next);
+         next = reinterpret_cast<HWND>(GetWindowLongPtrW(next, GWLP_HWNDPARENT)))
+        top = next;
+    return top;
+}
+
+HICON CIcon::SetWindowIcon(HWND window, HICON icon, int type, bool ownerChain) {
+    HWND target = ownerChain ? TopOfOwnerChain(window) : window;
+    HICON replaced = nullptr;
+    if (type == ICON_BIG) {
+        if (target)
+            SendSetIcon(target, ICON_BIG, icon);
+    } else if (type == ICON_SMALL) {
+        SendSetIcon(window, ICON_SMALL, icon);
+        if (target)
+            replaced = reinterpret_cast<HICON>(
+                SetClassLongPtrW(target, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icon)));
+    }
+    if (replaced && replaced != icon) {
+        auto& ours = HandedOver();
+        auto it = std::find_if(ours.begin(), ours.end(),
+                               [&](const OwnedIcon& o) { return o.get() == replaced; });
+        if (it != ours.end())
+            ours.erase(it); // destroys it
+    }
+    return replaced;
+}
+
+HICON CIcon::SetWindowIcon(HWND window, OwnedIcon icon, int type, bool ownerChain) {
+    HICON handle = icon.get();
+    HandedOver().push_back(std::move(icon));
+    return SetWindowIcon(window, handle, type, ownerChain);
+}
+
+int CIcon::IconsHandedOver() noexcept {
+    return static_cast<int>(HandedOver().size());
+}
+
+CPicture CIcon::IconHandleToPicture(HICON icon) {
+    return icon ? CPicture::Owning(icon) : CPicture();
+}
+
+CPicture CIcon::CreatePicture(HANDLE image, int type, long, long) {
+    if (!image || type != CPicture::kTypeIcon)
+        return CPicture();
+    return CPicture::Borrowing(static_cast<HICON>(image));
+}
+
+void CIcon::DrawImage(HDC dc, HICON icon) {
+    DrawIcon(dc, 0, 0, icon);
 }
 
 } // namespace merilane

@@ -3,7 +3,9 @@
 #include "app/frmSSTab.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
+#include "tabs/CIcon.h"
 #include "tabs/CWindows.h"
+#include "window/MForceFore.h"
 #include "tabs/dlgDocument.h"
 #include "window/Handles.h"
 
@@ -53,7 +55,7 @@ void CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
             hostWrapper.Load(hostHwnd);
             hostWrapper.Reparent(form.Picture1.hWnd(), false);
         });
-        // The tab's icon comes with the icon helpers.
+        Tolerant([&] { AddTabIcon(tab, *newWindow); });
         Tolerant([&] { ActivateTab(tab, true); });
     } catch (const std::exception& e) {
         MsgBox(std::to_wstring(NumberOf(e)) + L" " + DescriptionOf(e), MB_ICONERROR | MB_OK,
@@ -85,7 +87,9 @@ std::shared_ptr<CWindow> CSSTab::GetChildWindowObjectByHwnd(HWND hwnd) const {
     return CapturedWindows ? CapturedWindows->item(hwnd) : nullptr;
 }
 
-TabPtr CSSTab::GetActiveTab() const { return Form().TabStrip1.SelectedItem(); }
+TabPtr CSSTab::GetActiveTab() const {
+    return Form().TabStrip1.SelectedItem();
+}
 
 std::shared_ptr<CWindow> CSSTab::GetActiveChildWindow() const {
     TabPtr tab = GetActiveTab();
@@ -103,17 +107,37 @@ void CSSTab::ChangeTabCaption(const TabPtr& tab, const std::wstring& caption) co
         tab->SetCaption(ShortenedTabCaption(caption));
 }
 
+std::wstring CSSTab::IconKey(HICON icon) {
+    return L"i" + std::to_wstring(HandleValue(reinterpret_cast<HWND>(icon)));
+}
+
+void CSSTab::AddTabIcon(const TabPtr& tab, const CWindow& window) {
+    HICON icon = window.SmallIconHandle ? window.SmallIconHandle : window.BigIconHandle;
+    if (IsNoWindow(reinterpret_cast<HWND>(icon)))
+        return;
+    frmSSTab& form = Form();
+    std::wstring key = IconKey(icon);
+    // A second window with the same icon shares the first one's entry.
+    Tolerant([&] {
+        CPicture picture = window.GetIcon(icon, CPicture::kTypeIcon);
+        form.imglstTabstrip.Add(picture.Handle(), key);
+    });
+    tab->SetImage(key);
+}
+
 void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
     if (!tab)
         return;
+    // Message-pump passes below may run another activation, or drop the global tab set.
     auto keepAlive = shared_from_this();
     try {
         frmSSTab& form = Form();
+        HWND tabWindow = tab->Tag();
         Tolerant([&] {
             if (!CapturedWindows)
                 return;
             for (auto& window : CapturedWindows->NewEnum()) {
-                if (HandleValue(window->hWnd) == HandleValue(tab->Tag())) {
+                if (HandleValue(window->hWnd) == HandleValue(tabWindow)) {
                     window->GetParentWindow().SetVisible(true);
                     window->Repaint();
                 } else {
@@ -122,9 +146,13 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
             }
         });
         Tolerant([&] { form.SetCaption(tab->Caption()); });
-        // Bringing the container and the window to the foreground comes with foreground forcing.
         Tolerant([&] {
-            auto window = CapturedWindows ? CapturedWindows->item(tab->Tag()) : nullptr;
+            ForceForeground(form.ExistingHwnd());
+            ForceForeground(tabWindow);
+        });
+        std::shared_ptr<CWindow> window;
+        Tolerant([&] {
+            window = CapturedWindows ? CapturedWindows->item(tabWindow) : nullptr;
             if (!window)
                 Raise(kObjectRequired);
             if (window->GetWindowState() != SW_SHOWMAXIMIZED)
@@ -139,9 +167,51 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
             form.Picture1.SetVisible(false);
             form.Picture1.SetVisible(true);
         });
+        Tolerant([&] {
+            if (form.Menu.Checked(L"alttab_useActiveTabIcon"))
+                CIcon::SetWindowIcon(form.ExistingHwnd(), window->BigIconHandle, ICON_BIG, true);
+        });
+        Tolerant([&] {
+            if (form.Menu.Checked(L"taskbar_useActiveTabIcon"))
+                CIcon::SetWindowIcon(form.ExistingHwnd(), window->SmallIconHandle, ICON_SMALL,
+                                     true);
+        });
     } catch (const std::exception&) {
         // Activation ends quietly; what is done stays done.
     }
+}
+
+void CSSTab::ActivateTabByIndex(long index) {
+    try {
+        CTabStrip& strip = Form().TabStrip1;
+        if (index >= 1 && index <= strip.Count())
+            ActivateTab(strip.Item(static_cast<int>(index)), true);
+    } catch (const std::exception&) {
+    }
+}
+
+void CSSTab::ActivateNextTab() {
+    TabPtr active = GetActiveTab();
+    if (!active)
+        return;
+    frmSSTab& form = Form();
+    int index = active->Index();
+    if (index == form.TabStrip1.Count() && form.Menu.Checked(L"roundRobin"))
+        ActivateTabByIndex(1);
+    else
+        ActivateTabByIndex(index + 1);
+}
+
+void CSSTab::ActivatePreviousTab() {
+    TabPtr active = GetActiveTab();
+    if (!active)
+        return;
+    frmSSTab& form = Form();
+    int index = active->Index();
+    if (form.Menu.Checked(L"roundRobin") && index == 1)
+        ActivateTabByIndex(form.TabStrip1.Count());
+    else
+        ActivateTabByIndex(index - 1);
 }
 
 } // namespace merilane

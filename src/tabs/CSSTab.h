@@ -12,7 +12,7 @@ class frmSSTab;
 // are the tab strip's, the windows are in CapturedWindows, and the handle in a tab's Tag joins
 // the two.
 class CSSTab : public std::enable_shared_from_this<CSSTab> {
-public:
+  public:
     frmSSTab* ClientForm() const noexcept { return m_clientForm; }
     void SetClientForm(frmSSTab* form) noexcept { m_clientForm = form; }
 
@@ -25,14 +25,23 @@ public:
     std::shared_ptr<CWindow> GetActiveChildWindow() const;
     void ChangeTabCaption(const TabPtr& tab, const std::wstring& caption) const;
 
+    // Shows the tab's host form and hides the others, titles the container after the tab,
+    // brings container and window forward and keeps the window maximised.
     void ActivateTab(const TabPtr& tab, bool select = false);
+    void ActivateTabByIndex(long index);
+    void ActivateNextTab();
+    void ActivatePreviousTab();
 
     // The longest caption a tab shows whole; a longer one keeps its first 23 characters + "...".
     static constexpr size_t kMaxTabCaption = 25;
     static std::wstring ShortenedTabCaption(const std::wstring& caption);
 
-private:
+    static std::wstring IconKey(HICON icon);
+
+  private:
     frmSSTab& Form() const;
+    void AddTabIcon(const TabPtr& tab, const CWindow& window);
+
     frmSSTab* m_clientForm = nullptr;
 };
 

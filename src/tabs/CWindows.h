@@ -9,7 +9,7 @@ namespace merilane {
 
 // The wrappers of all captured windows, keyed by handle, in the order they were captured.
 class CWindows {
-public:
+  public:
     // Loads a wrapper for the window, maximises the window and stores the wrapper. A handle
     // that is already there fails with key-already-associated (the window is maximised all
     // the same).
@@ -22,7 +22,7 @@ public:
     // Every wrapper there now goes through RemoveWindowTab exactly once.
     void RemoveAll();
 
-private:
+  private:
     std::vector<std::pair<std::wstring, std::shared_ptr<CWindow>>> m_items;
 };
 

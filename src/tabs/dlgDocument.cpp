@@ -6,7 +6,9 @@
 
 namespace merilane {
 
-dlgDocument::~dlgDocument() { GiveBackForeignChild(); }
+dlgDocument::~dlgDocument() {
+    GiveBackForeignChild();
+}
 
 CForm::CreateParams dlgDocument::GetCreateParams() {
     CreateParams p;
@@ -61,7 +63,8 @@ void dlgDocument::GiveBackForeignChild() noexcept {
         HWND child = ChildWindow->hWnd;
         DWORD pid = 0;
         GetWindowThreadProcessId(child, &pid);
-        if (!IsWindow(child) || pid == GetCurrentProcessId() || GetAncestor(child, GA_PARENT) != host)
+        if (!IsWindow(child) || pid == GetCurrentProcessId() ||
+            GetAncestor(child, GA_PARENT) != host)
             return;
         GiveBackWindow(*ChildWindow, ChildWindow->LastHwnd);
     } catch (...) {

@@ -8,7 +8,7 @@ namespace merilane {
 // The host form of one tab: a window of ours that holds the captured window, placed so that
 // the captured window's caption bar and left border lie outside what can be seen.
 class dlgDocument : public CForm {
-public:
+  public:
     ~dlgDocument() override;
 
     std::shared_ptr<CWindow> ChildWindow;
@@ -17,12 +17,12 @@ public:
 
     static constexpr int kHeightCut = 20;
 
-protected:
+  protected:
     CreateParams GetCreateParams() override;
     void Form_Activate() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     void GiveBackForeignChild() noexcept;
 };
 

@@ -9,34 +9,16 @@
 namespace merilane {
 namespace {
 
-bool IsDesktop(HWND parent) { return IsNoWindow(parent) || parent == GetDesktopWindow(); }
+bool IsDesktop(HWND parent) {
+    return IsNoWindow(parent) || parent == GetDesktopWindow();
+}
 
 // Asks the default window procedure to pop up the window's system menu at the point in lParam.
 constexpr UINT kPopupSystemMenu = 0x313;
 // The owner of the window runs the menu before it answers, so the answer comes only when the
 // menu closes; the menu stays up whether or not this side waits for it.
 constexpr UINT kPopupSystemMenuTimeoutMs = 500;
-constexpr UINT kSetIconTimeoutMs = 3000;
 constexpr UINT kAnswerTimeoutMs = 500;
-
-HWND TopOfOwnerChain(HWND window) {
-    HWND top = window;
-    // Owner chains are short; the bound only keeps a corrupt one from looping.
-    for (int depth = 0; depth < 64; ++depth) {
-        HWND owner = reinterpret_cast<HWND>(GetWindowLongPtrW(top, GWLP_HWNDPARENT));
-        if (IsNoWindow(owner))
-            break;
-        top = owner;
-    }
-    return top;
-}
-
-void SendIcon(HWND window, int type, HICON icon) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_SETICON, static_cast<WPARAM>(type),
-                        reinterpret_cast<LPARAM>(icon), SMTO_ABORTIFHUNG, kSetIconTimeoutMs,
-                        &ignored);
-}
 
 } // namespace
 
@@ -57,17 +39,33 @@ int16_t ShortCoordinate(LONG value) {
     return static_cast<int16_t>(value);
 }
 
-void CWindow::CloseWindow() const { PostMessageW(hWnd, WM_CLOSE, 0, 0); }
+void CWindow::CloseWindow() const {
+    PostMessageW(hWnd, WM_CLOSE, 0, 0);
+}
 
-int CWindow::CaptionHeight() { return GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYEDGE); }
+int CWindow::CaptionHeight() {
+    return GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYEDGE);
+}
 
-LONG CWindow::Style() const { return GetWindowLongW(hWnd, GWL_STYLE); }
-void CWindow::SetStyle(LONG style) const { SetWindowLongW(hWnd, GWL_STYLE, style); }
-LONG CWindow::ExStyle() const { return GetWindowLongW(hWnd, GWL_EXSTYLE); }
-void CWindow::SetExStyle(LONG style) const { SetWindowLongW(hWnd, GWL_EXSTYLE, style); }
+LONG CWindow::Style() const {
+    return GetWindowLongW(hWnd, GWL_STYLE);
+}
+void CWindow::SetStyle(LONG style) const {
+    SetWindowLongW(hWnd, GWL_STYLE, style);
+}
+LONG CWindow::ExStyle() const {
+    return GetWindowLongW(hWnd, GWL_EXSTYLE);
+}
+void CWindow::SetExStyle(LONG style) const {
+    SetWindowLongW(hWnd, GWL_EXSTYLE, style);
+}
 
-bool CWindow::IsExistingWindow() const { return !IsNoWindow(hWnd) && IsWindow(hWnd); }
-bool CWindow::IsForegroundWindow() const { return GetForegroundWindow() == hWnd; }
+bool CWindow::IsExistingWindow() const {
+    return !IsNoWindow(hWnd) && IsWindow(hWnd);
+}
+bool CWindow::IsForegroundWindow() const {
+    return GetForegroundWindow() == hWnd;
+}
 
 UINT CWindow::GetWindowState() const {
     WINDOWPLACEMENT placement{sizeof(placement)};
@@ -98,8 +96,12 @@ CWindow CWindow::GetParentWindow() const {
     return parent;
 }
 
-bool CWindow::Visible() const { return GetStyleBit(WS_VISIBLE); }
-void CWindow::SetVisible(bool value) const { SetStyleBit(WS_VISIBLE, value); }
+bool CWindow::Visible() const {
+    return GetStyleBit(WS_VISIBLE);
+}
+void CWindow::SetVisible(bool value) const {
+    SetStyleBit(WS_VISIBLE, value);
+}
 
 bool CWindow::Load(HWND hwnd) {
     RECT r{};
@@ -145,8 +147,12 @@ void CWindow::Reparent(HWND newOwner, bool setOriginals) {
     }
 }
 
-bool CWindow::GetStyleBit(LONG bit) const { return (Style() & bit) != 0; }
-bool CWindow::GetExStyleBit(LONG bit) const { return (ExStyle() & bit) != 0; }
+bool CWindow::GetStyleBit(LONG bit) const {
+    return (Style() & bit) != 0;
+}
+bool CWindow::GetExStyleBit(LONG bit) const {
+    return (ExStyle() & bit) != 0;
+}
 
 void CWindow::Repaint() const {
     SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
@@ -165,9 +171,15 @@ void CWindow::SetExStyleBit(LONG bit, bool switchOn) const {
     Repaint();
 }
 
-bool CWindow::IsSizable() const { return GetStyleBit(WS_THICKFRAME); }
-bool CWindow::IsMaxizable() const { return GetStyleBit(WS_MAXIMIZEBOX); }
-bool CWindow::IsDialogBox() const { return !IsSizable() && !IsMaxizable(); }
+bool CWindow::IsSizable() const {
+    return GetStyleBit(WS_THICKFRAME);
+}
+bool CWindow::IsMaxizable() const {
+    return GetStyleBit(WS_MAXIMIZEBOX);
+}
+bool CWindow::IsDialogBox() const {
+    return !IsSizable() && !IsMaxizable();
+}
 
 std::wstring CWindow::ReplacedCaption(std::optional<int> length) const {
     std::wstring text = ReplaceAll(Caption, L"%t", GetWindowCaptionText(hWnd));
@@ -180,7 +192,9 @@ std::wstring CWindow::ReplacedCaption(std::optional<int> length) const {
     return text;
 }
 
-std::wstring CWindow::ActiveCaption() const { return GetWindowCaptionText(hWnd); }
+std::wstring CWindow::ActiveCaption() const {
+    return GetWindowCaptionText(hWnd);
+}
 
 std::wstring CWindow::GetWindowCaptionText(HWND hwnd) {
     if (IsNoWindow(hwnd))
@@ -274,28 +288,11 @@ void CWindow::SetTopMost(bool value) const {
 }
 
 void CWindow::SetIcon(HICON icon, int iconType, bool ownerChain) const {
-    if (iconType != ICON_SMALL && iconType != ICON_BIG)
-        return;
-    // A window standing alone is itself the one the shell shows.
-    HWND target = ownerChain ? TopOfOwnerChain(hWnd) : hWnd;
-    if (iconType == ICON_BIG) {
-        SendIcon(target, ICON_BIG, icon);
-        return;
-    }
-    SendIcon(hWnd, ICON_SMALL, icon);
-    // The alt-tab list takes the class small icon. The one replaced is not destroyed: it may
-    // belong to another program, or to a class that still shows it.
-    SetClassLongPtrW(target, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icon));
+    CIcon::SetWindowIcon(hWnd, icon, iconType, ownerChain);
 }
 
-Microsoft::WRL::ComPtr<IPictureDisp> CWindow::GetIcon(HICON icon, int) const {
-    PICTDESC description{sizeof(description), PICTYPE_ICON};
-    description.icon.hicon = icon;
-    Microsoft::WRL::ComPtr<IPictureDisp> picture;
-    if (FAILED(OleCreatePictureIndirect(&description, IID_IPictureDisp, FALSE,
-                                        reinterpret_cast<void**>(picture.GetAddressOf()))))
-        return nullptr;
-    return picture;
+CPicture CWindow::GetIcon(HICON icon, int) const {
+    return CIcon::CreatePicture(icon, CPicture::kTypeIcon, 0, 0);
 }
 
 HMENU CWindow::GetSysMenuHandle() const {
@@ -381,8 +378,8 @@ bool CWindow::Answers() const {
     if (GetWindowThreadProcessId(hWnd, nullptr) == GetCurrentThreadId())
         return true;
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
-                               &ignored) != 0;
+    return SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored) !=
+           0;
 }
 
 int CWindow::FindSystemMenuItem(UINT id) const {

@@ -1,8 +1,6 @@
 #pragma once
+#include "tabs/CPicture.h"
 #include <windows.h>
-#include <ocidl.h>
-#include <olectl.h>
-#include <wrl/client.h>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,7 +41,7 @@ int16_t ShortCoordinate(LONG value);
 // Wraps one window handle, as a rule a top-level window of another program. It owns nothing:
 // the window may vanish at any moment, and the wrapper then answers from what it recorded.
 class CWindow {
-public:
+  public:
     // Recorded data; writing a field changes nothing on the window.
     HWND LocalHwnd = nullptr; // the host form the window was parented into
     std::wstring Classname;
@@ -110,12 +108,11 @@ public:
     void ZorderTop(bool value) const;
     bool TopMost() const;
     void SetTopMost(bool value) const;
-    // Gives the window an icon (ICON_SMALL or ICON_BIG). With `ownerChain`, the big icon and the
-    // class small icon go to the window at the top of its owner chain, which is the one the
-    // shell shows for the program. The icon stays the caller's.
+    // Gives the window an icon (ICON_SMALL or ICON_BIG); with `ownerChain`, to the window at the
+    // top of its owner chain, which is the one the shell shows for the program.
     void SetIcon(HICON icon, int iconType, bool ownerChain) const;
-    // A picture of the icon that does not own it; null when none can be made.
-    Microsoft::WRL::ComPtr<IPictureDisp> GetIcon(HICON icon, int picType = PICTYPE_ICON) const;
+    // A picture of the icon that does not own it.
+    CPicture GetIcon(HICON icon, int pictureType) const;
     HMENU GetSysMenuHandle() const;
     // Appends a string (MF_STRING), a pop-up (MF_POPUP) or a separator (MF_SEPARATOR) to the
     // system menu; answers the id the item was given: the item count before it plus 1000.
@@ -140,7 +137,7 @@ public:
     static std::wstring GetWindowCaptionText(HWND hwnd);
     static std::wstring GetWindowClassName(HWND hwnd);
 
-private:
+  private:
     HICON GetIconHandle(int type) const;
     // Position of the system-menu item with the id (either form), or -1.
     int FindSystemMenuItem(UINT id) const;

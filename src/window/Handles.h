@@ -13,7 +13,9 @@ inline int32_t HandleValue(HWND h) noexcept {
 inline HWND HandleFrom(int64_t value) noexcept {
     return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(value)));
 }
-inline bool IsNoWindow(HWND h) noexcept { return HandleValue(h) < 1; }
+inline bool IsNoWindow(HWND h) noexcept {
+    return HandleValue(h) < 1;
+}
 
 // Upper-case hexadecimal without prefix or leading zeros, the form the collections key by.
 inline std::wstring HexKey(HWND h) {

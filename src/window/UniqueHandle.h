@@ -6,7 +6,7 @@ namespace merilane {
 
 // Owns a kernel handle (process, snapshot, event) and closes it once.
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(HANDLE h) noexcept : m_h(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
     ~UniqueHandle() { reset(); }
@@ -27,7 +27,7 @@ public:
         m_h = h;
     }
 
-private:
+  private:
     HANDLE m_h = nullptr;
 };
 

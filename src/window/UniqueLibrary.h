@@ -6,7 +6,7 @@ namespace merilane {
 
 // Owns a library loaded at run time and frees it once.
 class UniqueLibrary {
-public:
+  public:
     UniqueLibrary() = default;
     explicit UniqueLibrary(HMODULE module) noexcept : m_module(module) {}
     ~UniqueLibrary() { reset(); }
@@ -28,7 +28,7 @@ public:
         m_module = module;
     }
 
-private:
+  private:
     HMODULE m_module = nullptr;
 };
 

@@ -91,6 +91,8 @@ std::wstring FileNameOfPath(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-std::wstring GetExecutableFileName(DWORD pid) { return FileNameOfPath(GetProcessExecutablePath(pid)); }
+std::wstring GetExecutableFileName(DWORD pid) {
+    return FileNameOfPath(GetProcessExecutablePath(pid));
+}
 
 } // namespace merilane

@@ -41,7 +41,8 @@ TEST(Title, ProductTextComesFromTheVersionResource) {
 }
 
 TEST(Colours, DefaultsAreRestoredExactly) {
-    ActiveTabBackColor = InactiveTabBackColor = ActiveTabForeColor = InactiveTabForeColor = 0x123456;
+    ActiveTabBackColor = InactiveTabBackColor = ActiveTabForeColor = InactiveTabForeColor =
+        0x123456;
     SetDefaultColors();
     EXPECT_EQ(ActiveTabBackColor, 0xE6FFFFu);
     EXPECT_EQ(InactiveTabBackColor, 0xCFCFCFu);
@@ -93,7 +94,8 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
     EXPECT_EQ(menu.Caption(L"alttab_overlap"), L"Overlap icon ");
     EXPECT_EQ(GetMenuState(options, menu.CommandId(L"roundRobin"), MF_BYCOMMAND) & MF_CHECKED,
               static_cast<UINT>(MF_CHECKED));
-    for (const wchar_t* hidden : {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
+    for (const wchar_t* hidden :
+         {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
         EXPECT_FALSE(menu.Visible(hidden)) << hidden;
     // What a hidden item held is gone with it.
     EXPECT_EQ(GetMenuState(bar, menu.CommandId(L"colors_default"), MF_BYCOMMAND), 0xFFFFFFFFu);

@@ -13,8 +13,8 @@ using namespace merilane;
 using namespace merilane::test;
 
 TEST(ListView, RowsAreKeyedAndKeysAreUnique) {
-    HWND parent = CreateWindowExW(0, L"STATIC", L"list parent", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                                  300, nullptr, nullptr, nullptr, nullptr);
+    HWND parent = CreateWindowExW(0, L"STATIC", L"list parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                  nullptr, nullptr, nullptr, nullptr);
     CListView list;
     list.Create(parent, 3, true);
     list.AddColumn(L"Title", 2000);

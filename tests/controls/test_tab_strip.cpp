@@ -21,7 +21,7 @@ long ErrorOf(const std::function<void()>& action) {
 }
 
 class TabStripTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_parent = CreateWindowExW(0, L"STATIC", L"strip parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                    0, 0, 500, 300, nullptr, nullptr, nullptr, nullptr);
@@ -32,7 +32,9 @@ protected:
     }
     void TearDown() override { DestroyWindow(m_parent); }
 
-    int PlatformCount() const { return static_cast<int>(SendMessageW(strip.hWnd(), TCM_GETITEMCOUNT, 0, 0)); }
+    int PlatformCount() const {
+        return static_cast<int>(SendMessageW(strip.hWnd(), TCM_GETITEMCOUNT, 0, 0));
+    }
     std::wstring PlatformCaption(int position) const {
         wchar_t text[64] = {};
         TCITEMW item{};

@@ -81,11 +81,13 @@ std::vector<HWND> ChildProcess::Windows(const std::wstring& title, bool visibleO
 
 HWND ChildProcess::WaitForWindow(const std::wstring& title, int timeoutMs) const {
     HWND hwnd = nullptr;
-    WaitUntil([&] {
-        auto found = Windows(title);
-        hwnd = found.empty() ? nullptr : found.front();
-        return hwnd != nullptr;
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            auto found = Windows(title);
+            hwnd = found.empty() ? nullptr : found.front();
+            return hwnd != nullptr;
+        },
+        timeoutMs);
     return hwnd;
 }
 

@@ -7,7 +7,7 @@ namespace merilane::test {
 
 // A program started for a test, ended when the test is done with it.
 class ChildProcess {
-public:
+  public:
     ChildProcess(const std::wstring& exe, const std::vector<std::wstring>& args);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -30,7 +30,7 @@ public:
 
     static std::wstring BinDir();
 
-private:
+  private:
     PROCESS_INFORMATION m_info{};
 };
 

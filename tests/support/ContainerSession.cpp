@@ -25,8 +25,14 @@ ContainerSession::~ContainerSession() {
     Pump(50);
 }
 
-HWND ContainerSession::Container() const { return ContainerForm ? ContainerForm->ExistingHwnd() : nullptr; }
-HWND ContainerSession::Picture() const { return ContainerForm ? ContainerForm->Picture1.hWnd() : nullptr; }
-HWND ContainerSession::TabStrip() const { return ContainerForm ? ContainerForm->TabStrip1.hWnd() : nullptr; }
+HWND ContainerSession::Container() const {
+    return ContainerForm ? ContainerForm->ExistingHwnd() : nullptr;
+}
+HWND ContainerSession::Picture() const {
+    return ContainerForm ? ContainerForm->Picture1.hWnd() : nullptr;
+}
+HWND ContainerSession::TabStrip() const {
+    return ContainerForm ? ContainerForm->TabStrip1.hWnd() : nullptr;
+}
 
 } // namespace merilane::test

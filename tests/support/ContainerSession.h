@@ -6,7 +6,7 @@ namespace merilane::test {
 // The program's container, started in the test process as Main starts it, and taken down
 // afterwards with every foreign window given back first.
 class ContainerSession {
-public:
+  public:
     ContainerSession();
     ~ContainerSession();
     ContainerSession(const ContainerSession&) = delete;

@@ -39,7 +39,9 @@ std::wstring ControlText(HWND hwnd) {
     return std::wstring(buffer, n);
 }
 
-HWND ParentOf(HWND hwnd) { return GetAncestor(hwnd, GA_PARENT); }
+HWND ParentOf(HWND hwnd) {
+    return GetAncestor(hwnd, GA_PARENT);
+}
 
 bool IsDescendantOf(HWND window, HWND ancestor) {
     for (HWND p = ParentOf(window); p && p != GetDesktopWindow(); p = ParentOf(p))
@@ -57,7 +59,9 @@ RECT RectInParent(HWND hwnd) {
     return r;
 }
 
-LONG StyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE); }
+LONG StyleOf(HWND hwnd) {
+    return GetWindowLongW(hwnd, GWL_STYLE);
+}
 
 namespace {
 struct BoxSearch {
@@ -90,7 +94,8 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM lp) {
 } // namespace
 
 BoxAnswerer::BoxAnswerer(std::wstring title, int button, int timeoutMs)
-    : m_title(std::move(title)), m_button(button), m_thread([this, timeoutMs] { Run(timeoutMs); }) {}
+    : m_title(std::move(title)), m_button(button), m_thread([this, timeoutMs] { Run(timeoutMs); }) {
+}
 
 BoxAnswerer::~BoxAnswerer() {
     m_stop = true;
@@ -98,7 +103,9 @@ BoxAnswerer::~BoxAnswerer() {
         m_thread.join();
 }
 
-std::wstring BoxAnswerer::Text() const { return m_textReady ? m_text : std::wstring(); }
+std::wstring BoxAnswerer::Text() const {
+    return m_textReady ? m_text : std::wstring();
+}
 
 void BoxAnswerer::Run(int timeoutMs) {
     DWORD start = GetTickCount();

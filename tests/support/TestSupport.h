@@ -23,13 +23,13 @@ LONG StyleOf(HWND hwnd);
 // Answers the next message box of this process that carries the title, the way a user would,
 // from another thread, and records what the box said.
 class BoxAnswerer {
-public:
+  public:
     BoxAnswerer(std::wstring title, int button, int timeoutMs = 20000);
     ~BoxAnswerer();
     bool Answered() const noexcept { return m_answered; }
     std::wstring Text() const;
 
-private:
+  private:
     void Run(int timeoutMs);
     std::wstring m_title;
     int m_button;

@@ -7,35 +7,43 @@
 
 namespace merilane::test {
 
-// A top-level window made and served by a thread of its own in the test process. To the code
-// under test it is another thread's window; Wine lets such a window's system menu and icons be
-// reached the way Windows lets another process's be, which Wine does not allow.
+// A window of another thread of the test process. Wine lets a process reach into its own
+// threads' windows the way Windows lets it reach into any process's (icons, menus), so such
+// windows stand in for foreign ones where Wine falls short.
 class ThreadWindow {
-public:
+  public:
     struct Options {
         std::wstring title = L"Thread window";
-        DWORD style = WS_OVERLAPPEDWINDOW;
-        DWORD exStyle = 0;
+        DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        HICON classIcon = nullptr;
+        HICON classSmallIcon = nullptr;
+        HICON windowIcon = nullptr; // answered to WM_GETICON, both sizes
         HWND owner = nullptr;
-        bool closeOnRequest = true; // false: WM_CLOSE is counted and ignored
+        DWORD exStyle = 0;
+        bool closeOnRequest = true; // false: WM_CLOSE is counted and otherwise ignored
     };
     explicit ThreadWindow(Options options);
-    explicit ThreadWindow(const std::wstring& title) : ThreadWindow(Options{title}) {}
     ~ThreadWindow();
     ThreadWindow(const ThreadWindow&) = delete;
     ThreadWindow& operator=(const ThreadWindow&) = delete;
 
     HWND Hwnd() const noexcept { return m_hwnd; }
     DWORD ThreadId() const noexcept { return m_threadId; }
+    // The thread stops answering messages until Resume.
+    void Hang();
+    void Resume();
+    // How many WM_CLOSE messages the window has received.
     int CloseRequests() const noexcept { return m_closeRequests; }
-    // Runs the work on the window's thread and waits for it.
-    void Run(const std::function<void()>& work) const;
+    // Runs the work on the window's thread and waits for it to be done.
+    void OnThread(const std::function<void()>& work) const;
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
-    HWND m_hwnd = nullptr;
-    DWORD m_threadId = 0;
+    void Run(Options options);
+    std::atomic<HWND> m_hwnd{nullptr};
+    std::atomic<DWORD> m_threadId{0};
+    std::atomic<bool> m_hang{false};
+    std::atomic<bool> m_ready{false};
     std::atomic<int> m_closeRequests{0};
     bool m_closeOnRequest = true;
     std::thread m_thread;

@@ -20,7 +20,7 @@ CWindow Loaded(HWND hwnd) {
 
 TEST(CWindowText, TitlesInAnyScriptComeBackIntact) {
     const std::wstring titles[] = {
-        L"\u4E2D\u6587\u7A97\u53E3\u6807\u9898",                           // Chinese
+        L"\u4E2D\u6587\u7A97\u53E3\u6807\u9898",                          // Chinese
         L"\u0646\u0627\u0641\u0630\u0629 \u0639\u0631\u0628\u064A\u0629", // Arabic
         L"Emoji \U0001F600\U0001F680 done",
     };
