@@ -29,12 +29,18 @@ ProductInfo ReadProductInfo() {
     if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
                        reinterpret_cast<void**>(&translations), &length) &&
         length >= sizeof(Translation)) {
-        wchar_t key[64];
-        swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\ProductName", translations[0].language,
-                 translations[0].codePage);
-        wchar_t* name = nullptr;
-        if (VerQueryValueW(data.data(), key, reinterpret_cast<void**>(&name), &length) && name)
-            info.name = name;
+        auto text = [&](const wchar_t* field) {
+            wchar_t key[96];
+            swprintf(key, 96, L"\\StringFileInfo\\%04x%04x\\%ls", translations[0].language,
+                     translations[0].codePage, field);
+            wchar_t* value = nullptr;
+            UINT n = 0;
+            return VerQueryValueW(data.data(), key, reinterpret_cast<void**>(&value), &n) && value
+                       ? std::wstring(value)
+                       : std::wstring();
+        };
+        info.name = text(L"ProductName");
+        info.originalFileName = text(L"OriginalFilename");
     }
     return info;
 }

@@ -9,6 +9,7 @@ struct ProductInfo {
     int major = 0;
     int minor = 0;
     int revision = 0;
+    std::wstring originalFileName; // the executable's name as built
 };
 
 const ProductInfo& Product();

@@ -59,6 +59,10 @@ std::vector<CMenuBar::Item> MenuTree() {
     };
 }
 
+constexpr const wchar_t* kStillHeldMessage =
+    L"A window does not respond, so Merilane keeps it and stays open. Close again once it "
+    L"answers.";
+
 // Design-time client area of the container, in twips.
 constexpr long kDesignWidth = 9255;
 constexpr long kDesignHeight = 6690;
@@ -66,6 +70,14 @@ constexpr long kDesignHeight = 6690;
 } // namespace
 
 frmSSTab::frmSSTab() : Menu(MenuTree()) {}
+
+UINT frmSSTab::MenuCommandId(const std::wstring& name) {
+    auto tree = MenuTree();
+    for (size_t i = 0; i < tree.size(); ++i)
+        if (tree[i].name == name)
+            return CMenuBar::kFirstId + static_cast<UINT>(i);
+    return 0;
+}
 
 frmSSTab::~frmSSTab() = default;
 
@@ -184,6 +196,12 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
             return;
         }
         ReleaseAllWindows(false);
+        // Closing now would take a window that does not answer down with us.
+        if (CapturedWindows && CapturedWindows->Count() > 0) {
+            MsgBox(kStillHeldMessage, MB_OK | MB_ICONEXCLAMATION, Product().name);
+            cancel = true;
+            return;
+        }
     }
     // 3.
     DisableTimers();
@@ -239,10 +257,19 @@ bool frmSSTab::IsIntroScreen(HWND hwnd) const {
 
 void frmSSTab::OnCommand(UINT id, UINT, HWND) {
     std::wstring name = Menu.NameOf(id);
-    if (name == L"releaseAll")
+    if (name == L"new") {
+        ShowCaptureWindowForm();
+        RefocusActiveTab();
+    } else if (name == L"releaseAll") {
         ReleaseAllWindows(false);
-    else if (name == L"exit")
+    } else if (name == L"exit") {
         Unload();
+    } else if (name == L"changeCaption") {
+        ChangeActiveCaption();
+    } else if (name == L"release") {
+        if (auto window = Tabs ? Tabs->GetActiveChildWindow() : nullptr)
+            ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
+    }
 }
 
 LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -253,6 +280,13 @@ LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             TabStrip1.HandleNotify(*header);
         return 0;
     }
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+        // The windows we hold are not top-level, so their programs would not be asked to save:
+        // they go back to the desktop before the session ends.
+        if (msg == WM_QUERYENDSESSION || wp)
+            ReleaseAllWindows(false);
+        return TRUE;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         if (item->hwndItem == TabStrip1.hWnd()) {

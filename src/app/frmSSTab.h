@@ -34,6 +34,9 @@ class frmSSTab : public CForm {
 
     void Form_Resize() override;
 
+    // The command id of a menu item, the same in every run.
+    static UINT MenuCommandId(const std::wstring& name);
+
     static constexpr int kTabStripId = 1001;
     static constexpr int kPictureId = 1002;
     static constexpr UINT_PTR kCloseTimer = 1;

@@ -11,6 +11,8 @@
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
 #include "window/Handles.h"
+#include "window/MForceFore.h"
+#include "selection/frmTaskList.h"
 
 namespace merilane {
 
@@ -51,11 +53,48 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+bool ShowCaptureWindowForm() {
+    bool captured = false;
+    try {
+        frmTaskList picker;
+        picker.ShowModal();
+        if (picker.Cancelled) {
+            picker.Unload();
+            return false;
+        }
+        WindowSelection windows = picker.GetWindows();
+        picker.Unload();
+        for (auto& [key, window] : windows) {
+            captured = true;
+            CaptureWindow(window.hWnd);
+        }
+    } catch (const std::exception& e) {
+        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.ShowCaptureWindowForm");
+    }
+    return captured;
+}
+
 void CaptureWindow(HWND hwnd) {
     if (!CapturedWindows || !Tabs)
         Raise(kObjectRequired);
+    // A window that is held already stays where it is: a second wrapper would fight the first.
+    if (CapturedWindows->item(hwnd))
+        Raise(kKeyAlreadyAssociated, L"The window is in a tab already");
+    // A window that closes while it is being picked or captured leaves nothing behind.
+    if (!IsWindow(hwnd))
+        return;
+    CWindow probe;
+    probe.hWnd = hwnd;
+    if (!probe.Answers())
+        Raise(kWindowNotResponding, L"The window does not respond, so it cannot be taken in now");
     auto window = CapturedWindows->create(hwnd);
     Tabs->AddTab(window);
+    if (!window->IsExistingWindow()) {
+        RemoveWindowTab(window);
+        return;
+    }
+    for (UINT command : kCapturedMenuCommands)
+        window->DisableMenuItem(command);
 }
 
 TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab) {
@@ -64,6 +103,12 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
     auto window = CapturedWindows->item(hwnd);
     if (!window)
         Raise(kObjectRequired, L"The window is not captured");
+    // Reparenting waits on the window's program: one that has stopped answering stays in its
+    // tab, whole, until it answers again.
+    if (window->IsExistingWindow() && !window->Answers())
+        Raise(kWindowNotResponding, L"The window does not respond; it stays in its tab for now");
+    for (UINT command : kCapturedMenuCommands)
+        window->EnableMenuItem(command, true);
     GiveBackWindow(*window, newParent);
     DoEvents();
     if (releaseState != kReleaseNormal)
@@ -86,9 +131,15 @@ void ReleaseAllWindows(bool closeWindows) {
     if (!CapturedWindows)
         return;
     for (auto& window : CapturedWindows->NewEnum()) {
-        if (window->ActiveCaption() == L"Main menu") {
+        // Only our own intro screen is closed; another program's window that happens to carry
+        // the same title is released like any other.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window->hWnd, &pid);
+        if (window->ActiveCaption() == L"Main menu" && pid == GetCurrentProcessId()) {
             window->CloseWindow();
             RemoveWindowTab(window);
+        } else if (window->IsExistingWindow() && !window->Answers()) {
+            continue; // kept, not lost: see ReleaseWindow
         } else {
             ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
             if (closeWindows)
@@ -105,6 +156,28 @@ void RemoveWindowTab(const std::shared_ptr<CWindow>& window) {
     if (CapturedWindows)
         CapturedWindows->Remove(window->hWnd);
     window->GetParentWindow().CloseWindow();
+}
+
+void ChangeActiveCaption() {
+    if (!Tabs)
+        return;
+    auto window = Tabs->GetActiveChildWindow();
+    if (!window)
+        return;
+    auto answer = InputBox(window->ReplacedCaption(0) + L"\r\n\r\n%t is the active caption",
+                           L"Change caption", window->Caption);
+    if (answer && !Trim(*answer).empty())
+        window->Caption = *answer;
+    RefocusActiveTab();
+}
+
+void RefocusActiveTab() {
+    if (!Tabs || !ContainerForm)
+        return;
+    if (TabPtr tab = Tabs->GetActiveTab()) {
+        ForceForeground(tab->Tag());
+        ContainerForm->TabStrip1.Refresh();
+    }
 }
 
 bool IsOwnWindow(HWND hwnd, bool includeContainer) {
@@ -126,10 +199,13 @@ HWND GetTopLevelWindow(HWND hwnd) {
     return top;
 }
 
-void GiveBackWindow(CWindow& window, HWND newParent) {
+bool GiveBackWindow(CWindow& window, HWND newParent) {
+    if (window.IsExistingWindow() && !window.Answers())
+        return false;
     window.Reparent(newParent, false);
     window.SetWindowState(kReleaseNormal);
     window.Resize(kReleasedWidth, kReleasedHeight, true);
+    return true;
 }
 
 void GiveBackAllWindows() noexcept {

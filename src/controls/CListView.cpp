@@ -1,10 +1,24 @@
 #include "controls/CListView.h"
 #include "controls/CImageList.h"
 #include "controls/Error.h"
+#include "controls/Failure.h"
 #include "controls/Screen.h"
 #include <commctrl.h>
+#include <windowsx.h>
 
 namespace merilane {
+
+namespace {
+int ShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+} // namespace
+
+CListView::~CListView() {
+    if (hWnd())
+        RemoveWindowSubclass(hWnd(), SubclassProc, 1);
+}
 
 void CListView::Create(HWND parent, int id, bool multiSelect) {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS;
@@ -14,6 +28,24 @@ void CListView::Create(HWND parent, int id, bool multiSelect) {
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr));
     ListView_SetExtendedListViewStyle(hWnd(), LVS_EX_FULLROWSELECT);
+    SetWindowSubclass(hWnd(), SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CListView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                         DWORD_PTR data) {
+    auto* self = reinterpret_cast<CListView*>(data);
+    int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : msg == WM_MBUTTONUP ? 4 : 0;
+    LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+    try {
+        if (button && self->OnMouseUp)
+            self->OnMouseUp(button, ShiftState(), PixelsToTwipsX(GET_X_LPARAM(lp)),
+                            PixelsToTwipsY(GET_Y_LPARAM(lp)));
+        else if (msg == WM_KEYUP && self->OnKeyUp)
+            self->OnKeyUp(static_cast<int>(wp), ShiftState());
+    } catch (...) {
+        HandleCurrentFailure();
+    }
+    return result;
 }
 
 void CListView::AddColumn(const std::wstring& text, long widthTwips) {
@@ -66,6 +98,7 @@ int CListView::Add(const std::wstring& key, const std::wstring& text) {
     if (SendMessageW(hWnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0)
         Raise(kInvalidProcedureCall, L"The row could not be added");
     m_rows.push_back(Row{key, {}, {}, {text}});
+    ++m_cellWrites;
     return Count();
 }
 
@@ -97,6 +130,7 @@ void CListView::SetText(const std::wstring& key, int column, const std::wstring&
     item.iSubItem = column;
     item.pszText = const_cast<wchar_t*>(text.c_str());
     SendMessageW(hWnd(), LVM_SETITEMTEXTW, at, reinterpret_cast<LPARAM>(&item));
+    ++m_cellWrites;
 }
 
 std::wstring CListView::SmallIcon(const std::wstring& key) const {
@@ -117,6 +151,7 @@ void CListView::SetSmallIcon(const std::wstring& key, const std::wstring& imageK
     item.iItem = at;
     item.iImage = image;
     SendMessageW(hWnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    ++m_cellWrites;
 }
 
 std::wstring CListView::Tag(const std::wstring& key) const {
@@ -159,16 +194,6 @@ void CListView::HandleNotify(const NMHDR& header) {
         if (OnDblClick)
             OnDblClick();
         break;
-    case LVN_KEYDOWN: {
-        // Key up is what callers want; the list view reports key presses only, and a key that
-        // opened a dialog never sees its release here anyway.
-        auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
-        int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                    (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-        if (OnKeyUp)
-            OnKeyUp(key.wVKey, shift);
-        break;
-    }
     case LVN_COLUMNCLICK:
         if (OnColumnClick)
             OnColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);

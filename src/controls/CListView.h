@@ -11,6 +11,7 @@ class CImageList;
 // A report-view list whose rows are addressed by a unique text key.
 class CListView : public CControl {
   public:
+    ~CListView() override;
     void Create(HWND parent, int id, bool multiSelect);
 
     void AddColumn(const std::wstring& text, long widthTwips);
@@ -40,9 +41,14 @@ class CListView : public CControl {
     void ClearSelection();
 
     std::function<void()> OnDblClick;
+    std::function<void(int button, int shift, int x, int y)> OnMouseUp; // x, y in twips
     std::function<void(int keyCode, int shift)> OnKeyUp;
     std::function<void(int column)> OnColumnClick;
+    // The parent form forwards its WM_NOTIFY for this control here.
     void HandleNotify(const NMHDR& header);
+
+    // How many cells (texts and icons) have been written since the list was made.
+    long CellWrites() const noexcept { return m_cellWrites; }
 
   private:
     struct Row {
@@ -52,6 +58,8 @@ class CListView : public CControl {
         std::vector<std::wstring> texts;
     };
     int Position(const std::wstring& key) const; // 0-based, raises element-not-found
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    long m_cellWrites = 0;
     std::vector<Row> m_rows;
     CImageList* m_images = nullptr;
     int m_columns = 0;

@@ -11,6 +11,7 @@ enum ErrorNumber : long {
     kOverflow = 6,
     kObjectRequired = 91,
     kKeyAlreadyAssociated = 457,
+    kWindowNotResponding = 1001,
     kElementNotFound = 35601,
     kKeyNotUnique = 35602,
 };

@@ -26,13 +26,12 @@ void dlgDocument::Form_Resize() {
         return;
     // Each step on its own: a window that dies half-way is simply left alone.
     try {
-        HWND child = ChildWindow->hWnd;
         int captionHeight = CWindow::CaptionHeight();
         RECT outer{};
         GetWindowRect(ExistingHwnd(), &outer);
         int width = TwipsToPixelsX(PixelsToTwipsX(outer.right - outer.left));
         int height = TwipsToPixelsY(PixelsToTwipsY(outer.bottom - outer.top));
-        MoveWindow(child, -2, -captionHeight - 1, width, height - kHeightCut, TRUE);
+        ChildWindow->Move(-2, -captionHeight - 1, width, height - kHeightCut, true);
     } catch (const std::exception&) {
     }
     DoEvents();

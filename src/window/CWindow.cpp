@@ -18,7 +18,7 @@ constexpr UINT kPopupSystemMenu = 0x313;
 // The owner of the window runs the menu before it answers, so the answer comes only when the
 // menu closes; the menu stays up whether or not this side waits for it.
 constexpr UINT kPopupSystemMenuTimeoutMs = 500;
-constexpr UINT kAnswerTimeoutMs = 500;
+constexpr UINT kAnswerTimeoutMs = 250;
 
 } // namespace
 
@@ -51,13 +51,15 @@ LONG CWindow::Style() const {
     return GetWindowLongW(hWnd, GWL_STYLE);
 }
 void CWindow::SetStyle(LONG style) const {
-    SetWindowLongW(hWnd, GWL_STYLE, style);
+    if (Answers())
+        SetWindowLongW(hWnd, GWL_STYLE, style);
 }
 LONG CWindow::ExStyle() const {
     return GetWindowLongW(hWnd, GWL_EXSTYLE);
 }
 void CWindow::SetExStyle(LONG style) const {
-    SetWindowLongW(hWnd, GWL_EXSTYLE, style);
+    if (Answers())
+        SetWindowLongW(hWnd, GWL_EXSTYLE, style);
 }
 
 bool CWindow::IsExistingWindow() const {
@@ -77,16 +79,19 @@ UINT CWindow::GetWindowState() const {
 void CWindow::SetWindowState(UINT state) const {
     // The restored rectangle is left empty on purpose: whoever shows the window in the normal
     // state sizes it afterwards.
+    if (!IsExistingWindow())
+        return;
+    // A window that does not answer gets the request queued rather than waited on.
+    if (!Answers()) {
+        ShowWindowAsync(hWnd, static_cast<int>(state));
+        return;
+    }
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     placement.showCmd = state;
-    if (SetWindowPlacement(hWnd, &placement) || !IsExistingWindow())
-        return;
     // Wine refuses placements of other processes' windows; showing the window in the state
-    // gives the same result. A hung window gets the request queued rather than waited on.
-    if (IsHungAppWindow(hWnd))
-        ShowWindowAsync(hWnd, static_cast<int>(state));
-    else
+    // gives the same result.
+    if (!SetWindowPlacement(hWnd, &placement))
         ShowWindow(hWnd, static_cast<int>(state));
 }
 
@@ -125,7 +130,14 @@ bool CWindow::Load(HWND hwnd) {
 }
 
 void CWindow::Resize(int width, int height, bool repaint) const {
-    MoveWindow(hWnd, 0, 0, width, height, repaint);
+    Move(0, 0, width, height, repaint);
+}
+
+void CWindow::Move(int x, int y, int width, int height, bool repaint) const {
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW);
+    if (!Answers())
+        flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(hWnd, nullptr, x, y, width, height, flags);
 }
 
 void CWindow::Reparent(HWND newOwner, bool setOriginals) {
@@ -155,17 +167,24 @@ bool CWindow::GetExStyleBit(LONG bit) const {
 }
 
 void CWindow::Repaint() const {
-    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+    // The frame change is worked out by the window's own thread; a hung one gets it queued.
+    UINT flags = SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
+    if (!Answers())
+        flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, flags);
 }
 
 void CWindow::SetStyleBit(LONG bit, bool switchOn) const {
+    if (!Answers())
+        return;
     LONG style = Style();
     SetWindowLongW(hWnd, GWL_STYLE, switchOn ? (style | bit) : (style & ~bit));
     Repaint();
 }
 
 void CWindow::SetExStyleBit(LONG bit, bool switchOn) const {
+    if (!Answers())
+        return;
     LONG style = ExStyle();
     SetWindowLongW(hWnd, GWL_EXSTYLE, switchOn ? (style | bit) : (style & ~bit));
     Repaint();

@@ -131,6 +131,13 @@ class CWindow {
     void RemoveTaskbarButton() const noexcept {}
     void ActivateTaskbarButton() const noexcept {}
 
+    // Whether the window's thread takes messages in, within a short time-out. Calls that wait
+    // for that thread (style writes, placement, reparenting) are not made when it does not.
+    bool Answers() const;
+    // Moves and sizes the window within its parent; a window that does not answer gets the
+    // change queued.
+    void Move(int x, int y, int width, int height, bool repaint) const;
+
     LONG OriginalStyle() const noexcept { return m_originalStyle; }
     LONG OriginalExStyle() const noexcept { return m_originalExStyle; }
 
@@ -143,9 +150,6 @@ class CWindow {
     int FindSystemMenuItem(UINT id) const;
     // Z-order changes of a window of another thread are queued to it, not waited on.
     UINT PositionFlags() const;
-    // Whether the window's thread takes messages in; asked before style writes, which wait for
-    // it.
-    bool Answers() const;
 
     // What the window was when it was loaded, so that what capture changes can be given back.
     LONG m_originalStyle = 0;

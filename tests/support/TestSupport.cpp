@@ -1,4 +1,6 @@
 #include "TestSupport.h"
+#include <mutex>
+#include <set>
 #include <vector>
 
 namespace merilane::test {
@@ -66,16 +68,22 @@ LONG StyleOf(HWND hwnd) {
 namespace {
 struct BoxSearch {
     const std::wstring* title;
+    DWORD pid;
     HWND found;
 };
+// Each box is answered by one answerer only, so that several can wait for boxes in a row.
+std::mutex g_claimLock;
+std::set<HWND> g_claimed;
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<BoxSearch*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[64] = {};
     GetClassNameW(hwnd, cls, 64);
-    if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd) &&
+    if (pid == s->pid && std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd) &&
         WindowText(hwnd) == *s->title) {
+        if (g_claimed.count(hwnd))
+            return TRUE;
         s->found = hwnd;
         return FALSE;
     }
@@ -93,9 +101,9 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM lp) {
 }
 } // namespace
 
-BoxAnswerer::BoxAnswerer(std::wstring title, int button, int timeoutMs)
-    : m_title(std::move(title)), m_button(button), m_thread([this, timeoutMs] { Run(timeoutMs); }) {
-}
+BoxAnswerer::BoxAnswerer(std::wstring title, int button, int timeoutMs, DWORD pid)
+    : m_title(std::move(title)), m_button(button), m_pid(pid ? pid : GetCurrentProcessId()),
+      m_thread([this, timeoutMs] { Run(timeoutMs); }) {}
 
 BoxAnswerer::~BoxAnswerer() {
     m_stop = true;
@@ -110,8 +118,13 @@ std::wstring BoxAnswerer::Text() const {
 void BoxAnswerer::Run(int timeoutMs) {
     DWORD start = GetTickCount();
     while (!m_stop && static_cast<int>(GetTickCount() - start) < timeoutMs) {
-        BoxSearch s{&m_title, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+        BoxSearch s{&m_title, m_pid, nullptr};
+        {
+            std::lock_guard<std::mutex> lock(g_claimLock);
+            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&s));
+            if (s.found)
+                g_claimed.insert(s.found);
+        }
         if (s.found) {
             std::wstring text;
             EnumChildWindows(s.found, CollectStatic, reinterpret_cast<LPARAM>(&text));

@@ -20,11 +20,11 @@ bool IsDescendantOf(HWND window, HWND ancestor);
 RECT RectInParent(HWND hwnd);
 LONG StyleOf(HWND hwnd);
 
-// Answers the next message box of this process that carries the title, the way a user would,
-// from another thread, and records what the box said.
+// Answers the next message box that carries the title (of this process, or of the process
+// given), the way a user would, from another thread, and records what the box said.
 class BoxAnswerer {
   public:
-    BoxAnswerer(std::wstring title, int button, int timeoutMs = 20000);
+    BoxAnswerer(std::wstring title, int button, int timeoutMs = 20000, DWORD pid = 0);
     ~BoxAnswerer();
     bool Answered() const noexcept { return m_answered; }
     std::wstring Text() const;
@@ -33,6 +33,7 @@ class BoxAnswerer {
     void Run(int timeoutMs);
     std::wstring m_title;
     int m_button;
+    DWORD m_pid;
     std::atomic<bool> m_answered{false};
     std::atomic<bool> m_stop{false};
     std::wstring m_text;

@@ -1,0 +1,58 @@
+#pragma once
+#include "controls/CImageList.h"
+#include "controls/CListView.h"
+#include "controls/CTimer.h"
+#include "selection/CTaskList.h"
+#include "window/CWindow.h"
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace merilane {
+
+// Windows picked from the list, keyed by their row key, in list order.
+using WindowSelection = std::vector<std::pair<std::wstring, CWindow>>;
+
+// The live list of the desktop's tasks: a row per window (icon, caption, state, handle),
+// refreshed in place once a second, never showing the program's own windows.
+class CTLWindowList {
+  public:
+    CTLWindowList();
+
+    // Makes the list on the parent form and fills it.
+    void Create(HWND parent, int id);
+    void Move(int x, int y, int width, int height);
+
+    void RefreshTaskList();
+    WindowSelection GetWindows();
+    void SetTimerEnabled(bool enabled) { Timer1.SetEnabled(enabled); }
+
+    std::function<void(CWindow& window)> MouseDoubleClick;
+    std::function<void(CWindow& window, int button, int shift, float x, float y)> MouseUp;
+    std::function<void(int keyCode, int shift)> keyUp;
+    std::function<void(int column)> ColumnClick;
+    // The host forwards WM_NOTIFY of the list here.
+    void HandleNotify(const NMHDR& header);
+
+    static std::wstring RowKey(HWND hwnd);
+    static HWND HandleOfRowKey(const std::wstring& key);
+    // Whether a file name is that of this program, or of another copy of it.
+    static bool IsOwnExecutable(const std::wstring& fileName);
+
+    static constexpr int kHungTimeout = 250;
+    static constexpr UINT kRefreshInterval = 1000;
+    static constexpr const wchar_t* kRunning = L"Running";
+    static constexpr const wchar_t* kNotResponding = L"Not Responding";
+
+    CListView ListView1;
+    CImageList ImageList1;
+    CTimer Timer1;
+    CTaskList Tasks;
+
+  private:
+    CWindow SelectedWindow() const;
+    void Refresh();
+};
+
+} // namespace merilane

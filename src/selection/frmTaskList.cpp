@@ -1,0 +1,119 @@
+#include "selection/frmTaskList.h"
+#include "controls/Dialogs.h"
+#include "controls/Error.h"
+
+namespace merilane {
+namespace {
+constexpr int kButtonWidth = 88;
+constexpr int kButtonHeight = 26;
+constexpr int kMargin = 8;
+} // namespace
+
+frmTaskList::frmTaskList() = default;
+
+CForm::CreateParams frmTaskList::GetCreateParams() {
+    CreateParams p;
+    p.className = L"MerilaneTaskList";
+    p.caption = kCaption;
+    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+    p.exStyle = WS_EX_DLGMODALFRAME;
+    p.width = 560;
+    p.height = 420;
+    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+    return p;
+}
+
+void frmTaskList::Form_Load() {
+    HWND form = ExistingHwnd();
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    auto button = [&](const wchar_t* text, int id, DWORD style) {
+        HWND b = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0,
+                                 0, kButtonWidth, kButtonHeight, form,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return b;
+    };
+    CTLWindowList1.Create(form, kListId);
+    m_ok = button(L"OK", IDOK, BS_DEFPUSHBUTTON);
+    m_cancel = button(L"Cancel", IDCANCEL, 0);
+    CTLWindowList1.MouseDoubleClick = [this](CWindow&) {
+        try {
+            Accept();
+        } catch (const std::exception& e) {
+            MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK,
+                   L"frmTaskList.CTLWindowList1_MouseDoubleClick");
+        }
+    };
+    CTLWindowList1.keyUp = [this](int keyCode, int) { KeyReleased(keyCode); };
+    CTLWindowList1.SetTimerEnabled(true);
+    Form_Resize();
+    SetFocus(CTLWindowList1.ListView1.hWnd());
+}
+
+void frmTaskList::Form_Resize() {
+    if (!m_ok)
+        return;
+    RECT r;
+    GetClientRect(ExistingHwnd(), &r);
+    int buttonsTop = r.bottom - kMargin - kButtonHeight;
+    CTLWindowList1.Move(kMargin, kMargin, r.right - 2 * kMargin, buttonsTop - 2 * kMargin);
+    MoveWindow(m_cancel, r.right - kMargin - kButtonWidth, buttonsTop, kButtonWidth, kButtonHeight,
+               TRUE);
+    MoveWindow(m_ok, r.right - 2 * (kMargin + kButtonWidth), buttonsTop, kButtonWidth,
+               kButtonHeight, TRUE);
+}
+
+void frmTaskList::Accept() {
+    Hide();
+}
+
+void frmTaskList::Cancel() {
+    CTLWindowList1.SetTimerEnabled(false);
+    Cancelled = true;
+    Hide();
+}
+
+void frmTaskList::KeyReleased(int keyCode) {
+    if (keyCode == VK_RETURN)
+        Accept();
+    else if (keyCode == VK_ESCAPE)
+        Cancel();
+}
+
+void frmTaskList::Form_QueryUnload(bool&) {
+    // Closing through the frame counts as Cancel; an unload by the caller changes nothing.
+    if (Visible())
+        Cancelled = true;
+}
+
+void frmTaskList::Form_Unload() {
+    CTLWindowList1.SetTimerEnabled(false);
+}
+
+void frmTaskList::OnCommand(UINT id, UINT, HWND) {
+    // Enter and Escape reach here too, from the dialog keys of the modal loop.
+    if (id == IDOK)
+        Accept();
+    else if (id == IDCANCEL)
+        Cancel();
+}
+
+LRESULT frmTaskList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<const NMHDR*>(lp);
+        if (header->hwndFrom == CTLWindowList1.ListView1.hWnd())
+            CTLWindowList1.HandleNotify(*header);
+        return 0;
+    }
+    case WM_KEYUP:
+        KeyReleased(static_cast<int>(wp));
+        return 0;
+    default:
+        return CForm::WindowProc(msg, wp, lp);
+    }
+}
+
+} // namespace merilane

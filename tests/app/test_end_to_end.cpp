@@ -1,0 +1,232 @@
+#include "ChildProcess.h"
+#include "RemoteControls.h"
+#include "TestSupport.h"
+#include "app/frmSSTab.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+const std::wstring kIntroTitle = L"Main menu - Merilane 0.2.156 (beta) ";
+
+// merilane.exe started as its own process and driven from outside.
+class EndToEnd : public testing::Test {
+  protected:
+    void Start(const std::wstring& exe = L"merilane.exe") {
+        program = std::make_unique<ChildProcess>(ChildProcess::BinDir() + L"\\" + exe,
+                                                 std::vector<std::wstring>{});
+        container = program->WaitForWindow(kIntroTitle, 20000);
+        ASSERT_NE(container, nullptr);
+        strip = FindWindowExW(container, nullptr, WC_TABCONTROLW, nullptr);
+        ASSERT_NE(strip, nullptr);
+    }
+    void TearDown() override {
+        if (program && program->Running()) {
+            BoxAnswerer box(L"Merilane", IDOK, 10000, program->Pid());
+            PostMessageW(container, WM_COMMAND, frmSSTab::MenuCommandId(L"exit"), 0);
+            program->WaitForExit(10000);
+        }
+    }
+
+    void Command(const wchar_t* name) {
+        PostMessageW(container, WM_COMMAND, frmSSTab::MenuCommandId(name), 0);
+    }
+    int Tabs() const { return static_cast<int>(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0)); }
+    int ActiveTab() const { return static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0)) + 1; }
+
+    // Opens the picker through "New tab", selects the windows' rows and presses OK; notes the
+    // windows in the order the list showed them.
+    void Pick(const std::vector<HWND>& windows) {
+        Command(L"new");
+        HWND picker = program->WaitForWindow(L"Select a window");
+        ASSERT_NE(picker, nullptr);
+        auto lists = ChildrenOf(picker, WC_LISTVIEWW);
+        ASSERT_EQ(lists.size(), 1u);
+        RemoteListView list(lists[0]);
+        ASSERT_TRUE(WaitUntil([&] {
+            for (HWND w : windows)
+                if (list.RowOf(w) < 0)
+                    return false;
+            return true;
+        }));
+        list.SelectNone();
+        listOrder.clear();
+        for (int row = 0; row < list.Count(); ++row)
+            for (HWND w : windows)
+                if (list.RowOf(w) == row) {
+                    list.Select(row, true);
+                    listOrder.push_back(w);
+                }
+        auto ok = ChildrenOf(picker, L"Button", L"OK");
+        ASSERT_EQ(ok.size(), 1u);
+        Click(ok[0]);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 10000));
+    }
+
+    std::unique_ptr<ChildProcess> program;
+    std::vector<HWND> listOrder;
+    HWND container = nullptr;
+    HWND strip = nullptr;
+};
+
+std::wstring NotepadPath() {
+    wchar_t dir[MAX_PATH] = {};
+    GetSystemDirectoryW(dir, MAX_PATH);
+    return std::wstring(dir) + L"\\notepad.exe";
+}
+
+HWND EditOf(HWND window) {
+    auto edits = ChildrenOf(window, L"Edit");
+    return edits.empty() ? nullptr : edits.front();
+}
+
+// Wine's notepad, once its window and its edit control are up.
+HWND MainWindowOf(const ChildProcess& notepad) {
+    HWND pad = nullptr;
+    WaitUntil(
+        [&] {
+            auto windows = notepad.Windows();
+            pad = windows.empty() ? nullptr : windows.front();
+            return pad && EditOf(pad);
+        },
+        20000);
+    return pad && EditOf(pad) ? pad : nullptr;
+}
+
+void ExpectReleased(HWND window) {
+    EXPECT_EQ(ParentOf(window), GetDesktopWindow());
+    EXPECT_FALSE(IsZoomed(window));
+    EXPECT_FALSE(IsIconic(window));
+    RECT r{};
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 500);
+    EXPECT_EQ(r.bottom - r.top, 500);
+}
+
+} // namespace
+
+TEST_F(EndToEnd, NotepadIsCapturedTypedIntoAndReleasedWithItsText) {
+    ChildProcess notepad(NotepadPath(), {});
+    HWND pad = MainWindowOf(notepad);
+    ASSERT_NE(pad, nullptr);
+    HWND edit = EditOf(pad);
+    TypeInto(edit, L"before ");
+    Start();
+    Pick({pad});
+
+    ASSERT_TRUE(
+        WaitUntil([&] { return IsDescendantOf(pad, container) && ActiveTab() == 2; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return IsZoomed(pad) != FALSE; }, 5000));
+    EXPECT_EQ(Tabs(), 2);
+    TypeInto(edit, L"and after");
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"before and after"; }, 5000));
+
+    Command(L"releaseAll");
+    ASSERT_TRUE(WaitUntil([&] { return ParentOf(pad) == GetDesktopWindow(); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 0; }, 5000));
+    ExpectReleased(pad);
+    EXPECT_EQ(ControlText(edit), L"before and after");
+    EXPECT_TRUE(notepad.Running());
+    // Only the intro screen was closed.
+    EXPECT_TRUE(WaitUntil([&] { return program->Windows(L"Main menu", false).empty(); }, 5000));
+}
+
+TEST_F(EndToEnd, ThreeWindowsPickedAtOnceBecomeThreeTabsInListOrder) {
+    auto fixtures = ChildProcess::Fixture({L"--title", L"Trio one", L"--window", L"--title",
+                                           L"Trio two", L"--window", L"--title", L"Trio three"});
+    ASSERT_TRUE(WaitUntil([&] { return fixtures.Windows().size() == 3; }));
+    std::vector<HWND> trio = {fixtures.WaitForWindow(L"Trio one"),
+                              fixtures.WaitForWindow(L"Trio two"),
+                              fixtures.WaitForWindow(L"Trio three")};
+    Start();
+    Pick(trio);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (HWND w : trio)
+                if (!IsDescendantOf(w, container))
+                    return false;
+            return Tabs() == 4 && ActiveTab() == 4;
+        },
+        15000));
+
+    // The host forms stack in the order the windows were captured, the first at the bottom.
+    HWND display = ParentOf(ParentOf(trio[0]));
+    std::vector<HWND> bottomUp;
+    for (HWND host = GetWindow(GetWindow(display, GW_CHILD), GW_HWNDLAST); host;
+         host = GetWindow(host, GW_HWNDPREV))
+        for (HWND w : trio)
+            if (ParentOf(w) == host)
+                bottomUp.push_back(w);
+    EXPECT_EQ(bottomUp, listOrder);
+    HWND shown = nullptr;
+    for (HWND w : trio)
+        if (GetWindowLongW(ParentOf(w), GWL_STYLE) & WS_VISIBLE)
+            shown = w;
+    EXPECT_EQ(shown, bottomUp.back()) << "the last one captured is the active tab";
+
+    Command(L"releaseAll");
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 0; }, 10000));
+    for (HWND w : trio)
+        ExpectReleased(w);
+}
+
+TEST_F(EndToEnd, ExitAsksAndCancelKeepsEverythingAsItWas) {
+    auto fixture = ChildProcess::Fixture({L"--title", L"Held at exit", L"--edit"});
+    HWND held = fixture.WaitForWindow(L"Held at exit");
+    ASSERT_NE(held, nullptr);
+    Start();
+    Pick({held});
+    ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(held, container); }, 10000));
+    HWND host = ParentOf(held);
+    {
+        BoxAnswerer box(L"Merilane", IDCANCEL, 10000, program->Pid());
+        Command(L"exit");
+        ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 10000));
+        EXPECT_EQ(box.Text(), L"Release all windows and close Merilane ?");
+    }
+    Pump(700);
+    EXPECT_TRUE(program->Running());
+    EXPECT_EQ(ParentOf(held), host);
+    EXPECT_EQ(Tabs(), 2);
+
+    BoxAnswerer box(L"Merilane", IDOK, 10000, program->Pid());
+    Command(L"exit");
+    EXPECT_TRUE(program->WaitForExit(10000));
+    ExpectReleased(held);
+}
+
+TEST_F(EndToEnd, AFailingHandlerEndsTheProgramButNotesWorkSurvives) {
+    ChildProcess notepad(NotepadPath(), {});
+    HWND pad = MainWindowOf(notepad);
+    ASSERT_NE(pad, nullptr);
+    HWND edit = EditOf(pad);
+    Start(L"merilane_failing.exe");
+    Pick({pad});
+    ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(pad, container); }, 10000));
+    TypeInto(edit, L"unsaved words");
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"unsaved words"; }, 5000));
+
+    std::wstring name = L"MerilaneFailNow" + std::to_wstring(program->Pid());
+    HANDLE failNow = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    ASSERT_NE(failNow, nullptr);
+    BoxAnswerer box(L"Merilane", IDOK, 15000, program->Pid());
+    SetEvent(failNow);
+    CloseHandle(failNow);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 15000));
+    EXPECT_EQ(box.Text(), L"A handler failed on purpose");
+    ASSERT_TRUE(program->WaitForExit(10000));
+    DWORD code = 0;
+    GetExitCodeProcess(program->Handle(), &code);
+    EXPECT_NE(code, 0u);
+
+    ASSERT_TRUE(IsWindow(pad));
+    EXPECT_EQ(ParentOf(pad), GetDesktopWindow());
+    EXPECT_EQ(ControlText(edit), L"unsaved words");
+    EXPECT_TRUE(notepad.Running());
+}

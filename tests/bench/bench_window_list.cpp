@@ -1,0 +1,103 @@
+// Measures what a refresh of the task table and of the window list costs against a bare walk
+// over the desktop's windows, with N windows of another process on the desktop.
+//   bench_window_list [N ...]        (default: 50 200)
+#include "ChildProcess.h"
+#include "TestSupport.h"
+#include "selection/CTLWindowList.h"
+#include "selection/CTaskList.h"
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+template <class F> double MeanMs(int rounds, F&& f) {
+    double start = NowMs();
+    for (int i = 0; i < rounds; ++i)
+        f();
+    return (NowMs() - start) / rounds;
+}
+
+int BareWalk() {
+    int titled = 0;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        wchar_t title[256];
+        DWORD_PTR n = 0;
+        if (SendMessageTimeoutW(h, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title),
+                                SMTO_ABORTIFHUNG, 500, &n) &&
+            n > 0)
+            ++titled;
+    }
+    return titled;
+}
+
+void Measure(int n) {
+    std::vector<std::wstring> args;
+    for (int i = 0; i < n; ++i) {
+        if (i)
+            args.push_back(L"--window");
+        args.push_back(L"--title");
+        args.push_back(L"Bench window " + std::to_wstring(i));
+    }
+    auto fixture = ChildProcess::Fixture(args);
+    if (!WaitUntil([&] { return static_cast<int>(fixture.Windows().size()) >= n; }, 60000)) {
+        std::printf("N=%d: the fixture did not open its windows\n", n);
+        return;
+    }
+    const int rounds = n >= 200 ? 10 : 20;
+
+    CTaskList tasks;
+    tasks.Refresh();
+    double taskRefresh = MeanMs(rounds, [&] { tasks.Refresh(); });
+
+    HWND parent = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400,
+                                  nullptr, nullptr, nullptr, nullptr);
+    CTLWindowList list;
+    list.Create(parent, 1);
+    list.SetTimerEnabled(false);
+    list.RefreshTaskList();
+    long writesBefore = list.ListView1.CellWrites();
+    double listRefresh = MeanMs(rounds, [&] { list.RefreshTaskList(); });
+    double writesPerRefresh =
+        static_cast<double>(list.ListView1.CellWrites() - writesBefore) / rounds;
+
+    int titled = 0;
+    double bare = MeanMs(rounds, [&] { titled = BareWalk(); });
+
+    std::printf("N=%d  tasks=%ld rows=%d titled top-level windows=%d\n", n, tasks.Count(),
+                list.ListView1.Count(), titled);
+    std::printf("  CTaskList.Refresh       %8.2f ms\n", taskRefresh);
+    std::printf("  RefreshTaskList         %8.2f ms\n", listRefresh);
+    std::printf("  bare walk + one title   %8.2f ms\n", bare);
+    std::printf("  ratio Refresh/bare      %8.2f\n", taskRefresh / bare);
+    std::printf("  ratio RefreshTaskList/bare %5.2f\n", listRefresh / bare);
+    std::printf("  cells written per refresh with nothing changed: %.2f\n", writesPerRefresh);
+    DestroyWindow(parent);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {50, 200};
+    for (int n : sizes)
+        Measure(n);
+    return 0;
+}

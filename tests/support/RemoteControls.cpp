@@ -1,0 +1,99 @@
+#include "RemoteControls.h"
+#include "TestSupport.h"
+#include <commctrl.h>
+
+namespace merilane::test {
+namespace {
+
+constexpr SIZE_T kRemoteSize = 4096;
+constexpr SIZE_T kTextOffset = 1024;
+
+struct ChildSearch {
+    const std::wstring* className;
+    const std::wstring* text;
+    std::vector<HWND>* found;
+};
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<ChildSearch*>(lp);
+    wchar_t cls[128] = {};
+    GetClassNameW(hwnd, cls, 128);
+    if (_wcsicmp(cls, s->className->c_str()) == 0 &&
+        (s->text->empty() || WindowText(hwnd) == *s->text))
+        s->found->push_back(hwnd);
+    return TRUE;
+}
+
+} // namespace
+
+RemoteListView::RemoteListView(HWND list) : m_list(list) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (m_process)
+        m_remote = VirtualAllocEx(m_process, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE,
+                                  PAGE_READWRITE);
+}
+
+RemoteListView::~RemoteListView() {
+    if (m_remote)
+        VirtualFreeEx(m_process, m_remote, 0, MEM_RELEASE);
+    if (m_process)
+        CloseHandle(m_process);
+}
+
+int RemoteListView::Count() const {
+    return static_cast<int>(SendMessageW(m_list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring RemoteListView::Text(int row, int column) const {
+    auto* base = static_cast<char*>(m_remote);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(base + kTextOffset);
+    item.cchTextMax = 512;
+    WriteProcessMemory(m_process, base, &item, sizeof(item), nullptr);
+    SendMessageW(m_list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(base));
+    wchar_t text[512] = {};
+    ReadProcessMemory(m_process, base + kTextOffset, text, sizeof(text) - sizeof(wchar_t), nullptr);
+    return text;
+}
+
+void RemoteListView::Select(int row, bool selected) const {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = selected ? (LVIS_SELECTED | LVIS_FOCUSED) : 0;
+    WriteProcessMemory(m_process, m_remote, &item, sizeof(item), nullptr);
+    SendMessageW(m_list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(m_remote));
+}
+
+void RemoteListView::SelectNone() const {
+    Select(-1, false);
+}
+
+int RemoteListView::RowOf(HWND window) const {
+    std::wstring decimal =
+        std::to_wstring(static_cast<int32_t>(reinterpret_cast<intptr_t>(window)));
+    for (int row = 0; row < Count(); ++row)
+        if (Text(row, 2) == decimal)
+            return row;
+    return -1;
+}
+
+std::vector<HWND> ChildrenOf(HWND parent, const std::wstring& className, const std::wstring& text) {
+    std::vector<HWND> found;
+    ChildSearch s{&className, &text, &found};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&s));
+    return found;
+}
+
+void Click(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void TypeInto(HWND control, const std::wstring& text) {
+    for (wchar_t c : text)
+        PostMessageW(control, WM_CHAR, c, 1);
+}
+
+} // namespace merilane::test

@@ -1,0 +1,38 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace merilane::test {
+
+// Works the standard controls of another process as a user would see them: the messages
+// that carry a structure need it in that process's memory.
+class RemoteListView {
+  public:
+    explicit RemoteListView(HWND list);
+    ~RemoteListView();
+    RemoteListView(const RemoteListView&) = delete;
+    RemoteListView& operator=(const RemoteListView&) = delete;
+
+    int Count() const;
+    std::wstring Text(int row, int column = 0) const;
+    void Select(int row, bool selected) const;
+    void SelectNone() const;
+    // Rows whose "hWnd" column names the window.
+    int RowOf(HWND window) const;
+
+  private:
+    HWND m_list;
+    HANDLE m_process = nullptr;
+    void* m_remote = nullptr;
+};
+
+// The children of a window with the class (and text, if given), in z-order.
+std::vector<HWND> ChildrenOf(HWND parent, const std::wstring& className,
+                             const std::wstring& text = {});
+// Clicks a button of another process.
+void Click(HWND button);
+// Types text into a control of another process, a character at a time.
+void TypeInto(HWND control, const std::wstring& text);
+
+} // namespace merilane::test

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs the benchmark programs under Wine on a private display. Usage: tools/bench.sh [N ...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/packages.sh"
+"$root/tools/build.sh" x86_64 >/dev/null
+source "$root/tools/wine-bench.sh"
+trap bench_stop EXIT
+bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixture.exe"
+bench_wine "$root/build/x86_64/bin/bench_window_list.exe" "$@"
