@@ -133,8 +133,12 @@ void CTLWindowList::Refresh() {
         }
     }
     Tasks.Refresh();
+    std::unordered_map<DWORD, bool> seen;
+    for (long i = 1; i <= Tasks.Count(); ++i)
+        seen.emplace(Tasks.ProcessID(i), false);
+    std::erase_if(m_ownProcess, [&](const auto& entry) { return !seen.count(entry.first); });
     for (long i = 1; i <= Tasks.Count(); ++i) {
-        if (IsOwnExecutable(GetExecutableFileName(Tasks.ProcessID(i))))
+        if (IsOwnTask(Tasks.ProcessID(i)))
             continue;
         HWND hwnd = Tasks.hWnd(i);
         std::wstring key = RowKey(hwnd);
@@ -167,6 +171,13 @@ void CTLWindowList::Refresh() {
             ListView1.SetTag(key, tag);
         }
     }
+}
+
+bool CTLWindowList::IsOwnTask(DWORD pid) {
+    auto it = m_ownProcess.find(pid);
+    if (it == m_ownProcess.end())
+        it = m_ownProcess.emplace(pid, IsOwnExecutable(GetExecutableFileName(pid))).first;
+    return it->second;
 }
 
 WindowSelection CTLWindowList::GetWindows() {

@@ -5,6 +5,7 @@
 #include "selection/CTaskList.h"
 #include "window/CWindow.h"
 #include <functional>
+#include <unordered_map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,11 @@ class CTLWindowList {
   private:
     CWindow SelectedWindow() const;
     void Refresh();
+    bool IsOwnTask(DWORD pid);
+
+    // Executable names by process, for the processes that have tasks now: looking a name up
+    // costs more than the rest of a refresh.
+    std::unordered_map<DWORD, bool> m_ownProcess;
 };
 
 } // namespace merilane
