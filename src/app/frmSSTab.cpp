@@ -107,42 +107,30 @@ void frmSSTab::Form_Load() {
     wcscpy(font.lfFaceName, L"MS Sans Serif");
     m_tabFont.reset(CreateFontIndirectW(&font));
     SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont.get()), FALSE);
-
-    // 1.
     SetCaption(FormatTitle(L"%d"));
-    // 2.
     CapturedWindows = std::make_unique<CWindows>();
-    // 3. The program draws the tabs itself.
+    // The program draws the tabs itself.
     SetWindowLongW(TabStrip1.hWnd(), GWL_STYLE,
                    GetWindowLongW(TabStrip1.hWnd(), GWL_STYLE) | TCS_OWNERDRAWFIXED);
-    // 5.
     imglstTabstrip.SetImageSize(16, 16);
     if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
                                                    IMAGE_ICON, 16, 16, LR_SHARED)))
         imglstTabstrip.Add(icon);
     TabStrip1.SetImageList(&imglstTabstrip);
     TabStrip1.Clear();
-    // 6.
     ContainerWindow = std::make_shared<CWindow>();
     ContainerWindow->Load(form);
-    // 7.
     Tabs = std::make_shared<CSSTab>();
     Tabs->SetClientForm(this);
-    // 8.
     Show();
-    // 9.
     Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
     Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
     Menu.SetChecked(L"options_enable_keybindings", true);
-    // 10.
     IntroForm = std::make_unique<frmIntro>();
     CaptureWindow(IntroForm->hWnd());
-    // 11.
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));
-    // 13.
     SetDefaultColors();
-    // 14. The watch timers are switched on once they have work to do.
-    // 15.
+    // The watch timers are switched on once they have work to do.
     for (const wchar_t* hidden :
          {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
         Menu.SetVisible(hidden, false);
@@ -182,13 +170,11 @@ void frmSSTab::Form_Resize() {
 }
 
 void frmSSTab::Form_QueryUnload(bool& cancel) {
-    // 1.
     if (Tabs) {
         if (auto active = Tabs->GetActiveChildWindow())
             if (TabStrip1.Count() == 1 && IsIntroScreen(active->hWnd))
                 RemoveWindowTab(active);
     }
-    // 2.
     if (TabStrip1.Count() >= 1) {
         if (MsgBox(L"Release all windows and close Merilane ?", MB_OKCANCEL | MB_ICONQUESTION,
                    Product().name) != IDOK) {
@@ -203,7 +189,6 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
             return;
         }
     }
-    // 3.
     DisableTimers();
     if (KeyboardHookHandle) {
         UnhookWindowsHookEx(KeyboardHookHandle);
@@ -211,17 +196,15 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
     }
     Tabs.reset();
     ContainerWindow.reset();
-    // 4.
     if (IntroForm) {
         IntroForm->Unload();
         IntroForm.reset();
     }
-    // 5.
     if (CapturedWindows) {
         CapturedWindows->RemoveAll();
         CapturedWindows.reset();
     }
-    // 6. The first request tears down and asks again a little later, so that the host forms
+    // The first request tears down and asks again a little later, so that the host forms
     // closed above are gone before the container goes.
     if (CloseTimerId == 0) {
         CloseTimerId = SetTimer(ExistingHwnd(), kCloseTimer, kCloseDelayMs, CloseTimerProc);

@@ -38,9 +38,9 @@ class EndToEnd : public testing::Test {
     int Tabs() const { return static_cast<int>(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0)); }
     int ActiveTab() const { return static_cast<int>(SendMessageW(strip, TCM_GETCURSEL, 0, 0)) + 1; }
 
-    // Opens the picker through "New tab", selects the windows' rows and presses OK; notes the
-    // windows in the order the list showed them.
-    void Pick(const std::vector<HWND>& windows) {
+    // Opens the picker through "New tab", selects the windows' rows and presses OK (or Enter in
+    // the list); notes the windows in the order the list showed them.
+    void Pick(const std::vector<HWND>& windows, bool withEnter = false) {
         Command(L"new");
         HWND picker = program->WaitForWindow(L"Select a window");
         ASSERT_NE(picker, nullptr);
@@ -63,7 +63,10 @@ class EndToEnd : public testing::Test {
                 }
         auto ok = ChildrenOf(picker, L"Button", L"OK");
         ASSERT_EQ(ok.size(), 1u);
-        Click(ok[0]);
+        if (withEnter)
+            PressKey(lists[0], VK_RETURN);
+        else
+            Click(ok[0]);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 10000));
     }
 
@@ -145,7 +148,7 @@ TEST_F(EndToEnd, ThreeWindowsPickedAtOnceBecomeThreeTabsInListOrder) {
                               fixtures.WaitForWindow(L"Trio two"),
                               fixtures.WaitForWindow(L"Trio three")};
     Start();
-    Pick(trio);
+    Pick(trio, true);
     ASSERT_TRUE(WaitUntil(
         [&] {
             for (HWND w : trio)
@@ -184,6 +187,14 @@ TEST_F(EndToEnd, ExitAsksAndCancelKeepsEverythingAsItWas) {
     Pick({held});
     ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(held, container); }, 10000));
     HWND host = ParentOf(held);
+
+    // Escape in the picker's list takes nothing.
+    Command(L"new");
+    HWND picker = program->WaitForWindow(L"Select a window");
+    ASSERT_NE(picker, nullptr);
+    PressKey(ChildrenOf(picker, WC_LISTVIEWW).at(0), VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 10000));
+    EXPECT_EQ(Tabs(), 2);
     {
         BoxAnswerer box(L"Merilane", IDCANCEL, 10000, program->Pid());
         Command(L"exit");

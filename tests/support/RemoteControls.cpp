@@ -91,6 +91,12 @@ void Click(HWND button) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+void PressKey(HWND control, UINT key) {
+    UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    PostMessageW(control, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageW(control, WM_KEYUP, key, 1 | (scan << 16) | (3u << 30));
+}
+
 void TypeInto(HWND control, const std::wstring& text) {
     for (wchar_t c : text)
         PostMessageW(control, WM_CHAR, c, 1);

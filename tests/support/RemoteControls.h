@@ -32,6 +32,8 @@ std::vector<HWND> ChildrenOf(HWND parent, const std::wstring& className,
                              const std::wstring& text = {});
 // Clicks a button of another process.
 void Click(HWND button);
+// Presses and releases a key in a control of another process.
+void PressKey(HWND control, UINT key);
 // Types text into a control of another process, a character at a time.
 void TypeInto(HWND control, const std::wstring& text);
 
