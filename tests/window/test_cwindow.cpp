@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
+#include "WindowTesting.h"
 #include "controls/Error.h"
 #include "window/CWindow.h"
 #include "window/Handles.h"
@@ -10,11 +11,6 @@ using namespace merilane::test;
 
 namespace {
 
-CWindow Loaded(HWND hwnd) {
-    CWindow w;
-    w.Load(hwnd);
-    return w;
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
+#include "WindowTesting.h"
 #include "ThreadWindow.h"
 #include "window/CWindow.h"
 #include <gtest/gtest.h>
@@ -10,11 +11,6 @@ using namespace merilane::test;
 
 namespace {
 
-CWindow Loaded(HWND hwnd) {
-    CWindow w;
-    w.Load(hwnd);
-    return w;
-}
 
 // The alpha a layered window has been given; -1 when it has none.
 int AlphaOf(HWND hwnd) {

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
+#include "WindowTesting.h"
 #include "ThreadWindow.h"
 #include "controls/Error.h"
 #include "window/CWindow.h"
@@ -12,11 +13,6 @@ using namespace merilane::test;
 
 namespace {
 
-CWindow Loaded(HWND hwnd) {
-    CWindow w;
-    w.Load(hwnd);
-    return w;
-}
 
 struct Item {
     UINT id;
