@@ -3,10 +3,8 @@
 # Callers set BENCH_DIR (where the prefix lives) before sourcing.
 
 # Debian's /usr/bin/wine always picks the 32-bit loader when it is installed, and that loader
-# cannot start on a kernel without 32-bit support; take the loaders directly instead.
+# cannot start on a kernel without 32-bit support; take the 64-bit loader directly instead.
 WINE64_LOADER=/usr/lib/wine/wine64
-WINE32_LOADER=/usr/lib/wine/wine
-bench_can_run_32bit() { "$WINE32_LOADER" --version >/dev/null 2>&1; }
 
 bench_wine() { WINELOADER=$WINE64_LOADER "$WINE64_LOADER" "$@"; }
 

@@ -8,7 +8,7 @@ namespace merilane {
 
 std::unique_ptr<frmSSTab> ContainerForm;
 std::shared_ptr<CSSTab> Tabs;
-std::unique_ptr<CWindows> CapturedWindows;
+std::shared_ptr<CWindows> CapturedWindows;
 std::shared_ptr<CWindow> ContainerWindow;
 bool NewCaptureRequested = false;
 HHOOK KeyboardHookHandle = nullptr;

@@ -12,7 +12,7 @@ class CWindow;
 // The program-wide state; everything lives on the user-interface thread.
 extern std::unique_ptr<frmSSTab> ContainerForm;
 extern std::shared_ptr<CSSTab> Tabs;
-extern std::unique_ptr<CWindows> CapturedWindows;
+extern std::shared_ptr<CWindows> CapturedWindows;
 extern std::shared_ptr<CWindow> ContainerWindow;
 extern bool NewCaptureRequested;
 extern HHOOK KeyboardHookHandle;

@@ -1,13 +1,16 @@
 #include "app/frmSSTab.h"
 #include "app/Globals.h"
-#include "app/ProductInfo.h"
+#include "app/MCommands.h"
 #include "app/frmIntro.h"
 #include "app/mMain.h"
 #include "controls/Dialogs.h"
+#include "controls/Failure.h"
+#include "controls/ProductInfo.h"
 #include "controls/Screen.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
+#include "window/MForceFore.h"
 #include <cmath>
 
 namespace merilane {
@@ -63,6 +66,8 @@ constexpr const wchar_t* kStillHeldMessage =
     L"A window does not respond, so Merilane keeps it and stays open. Close again once it "
     L"answers.";
 
+constexpr int kRightButton = 2;
+
 // Design-time client area of the container, in twips.
 constexpr long kDesignWidth = 9255;
 constexpr long kDesignHeight = 6690;
@@ -96,6 +101,8 @@ CForm::CreateParams frmSSTab::GetCreateParams() {
 
 void frmSSTab::Form_Load() {
     HWND form = ExistingHwnd();
+    // Boxes and dialogs of the program are owned by the container unless a dialog is open.
+    SetMainWindow(form);
     Menu.AttachTo(form);
     TabStrip1.Create(form, kTabStripId);
     Picture1.Create(form, kPictureId);
@@ -108,7 +115,7 @@ void frmSSTab::Form_Load() {
     m_tabFont.reset(CreateFontIndirectW(&font));
     SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont.get()), FALSE);
     SetCaption(FormatTitle(L"%d"));
-    CapturedWindows = std::make_unique<CWindows>();
+    CapturedWindows = std::make_shared<CWindows>();
     // The program draws the tabs itself.
     SetWindowLongW(TabStrip1.hWnd(), GWL_STYLE,
                    GetWindowLongW(TabStrip1.hWnd(), GWL_STYLE) | TCS_OWNERDRAWFIXED);
@@ -118,10 +125,11 @@ void frmSSTab::Form_Load() {
         imglstTabstrip.Add(icon);
     TabStrip1.SetImageList(&imglstTabstrip);
     TabStrip1.Clear();
+    TabStrip1.OnClick = [this] { TabStrip1_Click(); };
+    TabStrip1.OnMouseUp = [this](int button, int, int, int) { TabStrip1_MouseUp(button); };
     ContainerWindow = std::make_shared<CWindow>();
     ContainerWindow->Load(form);
-    Tabs = std::make_shared<CSSTab>();
-    Tabs->SetClientForm(this);
+    Tabs = std::make_shared<CSSTab>(*this, CapturedWindows);
     Show();
     Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
     Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
@@ -182,12 +190,12 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
             return;
         }
         ReleaseAllWindows(false);
-        // Closing now would take a window that does not answer down with us.
-        if (CapturedWindows && CapturedWindows->Count() > 0) {
-            MsgBox(kStillHeldMessage, MB_OK | MB_ICONEXCLAMATION, Product().name);
-            cancel = true;
-            return;
-        }
+    }
+    // Closing now would take a window that does not answer down with us.
+    if (AnyWindowHeld() || (CapturedWindows && CapturedWindows->Count() > 0)) {
+        NoteNotResponding(kStillHeldMessage);
+        cancel = true;
+        return;
     }
     DisableTimers();
     if (KeyboardHookHandle) {
@@ -201,7 +209,7 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
         IntroForm.reset();
     }
     if (CapturedWindows) {
-        CapturedWindows->RemoveAll();
+        CapturedWindows->RemoveAll(RemoveWindowTab);
         CapturedWindows.reset();
     }
     // The first request tears down and asks again a little later, so that the host forms
@@ -213,8 +221,18 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
 }
 
 void CALLBACK frmSSTab::CloseTimerProc(HWND, UINT, UINT_PTR, DWORD) {
-    if (ContainerForm)
-        ContainerForm->Unload();
+    // The timer goes on firing until the container is gone; a tick that comes while a command
+    // runs leaves the close to the next one.
+    if (!ContainerForm || CommandRunning())
+        return;
+    try {
+        RunCommand([] {
+            if (ContainerForm)
+                ContainerForm->Unload();
+        });
+    } catch (...) {
+        HandleCurrentFailure();
+    }
 }
 
 void frmSSTab::Form_Unload() {
@@ -238,8 +256,54 @@ bool frmSSTab::IsIntroScreen(HWND hwnd) const {
     return IntroForm && IntroForm->IsLoaded() && IntroForm->ExistingHwnd() == hwnd;
 }
 
+bool frmSSTab::UseActiveTabIconForAltTab() const {
+    return Menu.Checked(L"alttab_useActiveTabIcon");
+}
+
+bool frmSSTab::UseActiveTabIconForTaskbar() const {
+    return Menu.Checked(L"taskbar_useActiveTabIcon");
+}
+
+bool frmSSTab::Cycling() const {
+    return Menu.Checked(L"roundRobin");
+}
+
 void frmSSTab::OnCommand(UINT id, UINT, HWND) {
     std::wstring name = Menu.NameOf(id);
+    if (!name.empty())
+        RunCommand([name] {
+            if (ContainerForm)
+                ContainerForm->RunMenuCommand(name);
+        });
+}
+
+void frmSSTab::TabStrip1_Click() {
+    RunCommand([] {
+        if (!Tabs)
+            return;
+        TabPtr active = Tabs->GetActiveTab();
+        if (active && active->Tag() != GetForegroundWindow())
+            Tabs->ActivateTab(active);
+    });
+}
+
+void frmSSTab::TabStrip1_MouseUp(int button) {
+    if (button != kRightButton)
+        return;
+    RunCommand([] {
+        if (!ContainerForm)
+            return;
+        // The selected tab, not the one under the pointer.
+        TabPtr selected = ContainerForm->TabStrip1.SelectedItem();
+        if (!selected)
+            return;
+        ForceForeground(selected->Tag());
+        if (auto window = CapturedWindows ? CapturedWindows->item(selected->Tag()) : nullptr)
+            window->ShowSystemMenu();
+    });
+}
+
+void frmSSTab::RunMenuCommand(const std::wstring& name) {
     if (name == L"new") {
         ShowCaptureWindowForm();
         RefocusActiveTab();
@@ -257,6 +321,13 @@ void frmSSTab::OnCommand(UINT id, UINT, HWND) {
 
 LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_CLOSE:
+        // The close box asks the way "Exit" does, after any command that runs.
+        RunCommand([] {
+            if (ContainerForm)
+                ContainerForm->Unload();
+        });
+        return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<const NMHDR*>(lp);
         if (header->hwndFrom == TabStrip1.hWnd())
@@ -264,12 +335,17 @@ LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
         // The windows we hold are not top-level, so their programs would not be asked to save:
-        // they go back to the desktop before the session ends.
-        if (msg == WM_QUERYENDSESSION || wp)
+        // they go back to the desktop before the session ends. The session waits for one that
+        // does not answer, since ending now would destroy it with us.
+        ReleaseAllWindows(false);
+        return AnyWindowHeld() ? FALSE : TRUE;
+    case WM_ENDSESSION:
+        if (wp) {
             ReleaseAllWindows(false);
-        return TRUE;
+            GiveBackAllWindows();
+        }
+        return 0;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         if (item->hwndItem == TabStrip1.hWnd()) {

@@ -6,6 +6,7 @@
 #include "controls/CTabStrip.h"
 #include "controls/CTimer.h"
 #include "controls/OwnedGraphic.h"
+#include "tabs/TabHost.h"
 #include <memory>
 
 namespace merilane {
@@ -13,7 +14,7 @@ namespace merilane {
 class frmIntro;
 
 // The container: a tab per captured window, with the display area that holds the host forms.
-class frmSSTab : public CForm {
+class frmSSTab : public CForm, public TabHost {
   public:
     frmSSTab();
     ~frmSSTab() override;
@@ -34,6 +35,18 @@ class frmSSTab : public CForm {
 
     void Form_Resize() override;
 
+    // What the tab set needs of the container.
+    CTabStrip& TabStrip() override { return TabStrip1; }
+    CImageList& TabImages() override { return imglstTabstrip; }
+    CPictureBox& DisplayArea() override { return Picture1; }
+    HWND ContainerHwnd() override { return ExistingHwnd(); }
+    void SetContainerCaption(const std::wstring& caption) override { SetCaption(caption); }
+    void LayOut() override { Form_Resize(); }
+    bool UseActiveTabIconForAltTab() const override;
+    bool UseActiveTabIconForTaskbar() const override;
+    // Whether "Cycle tabbing" is on.
+    bool Cycling() const;
+
     // The command id of a menu item, the same in every run.
     static UINT MenuCommandId(const std::wstring& name);
 
@@ -52,6 +65,9 @@ class frmSSTab : public CForm {
 
   private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
+    void RunMenuCommand(const std::wstring& name);
+    void TabStrip1_Click();
+    void TabStrip1_MouseUp(int button);
     void DrawTab(const DRAWITEMSTRUCT& item);
     OwnedFont m_tabFont;
 };

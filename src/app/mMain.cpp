@@ -1,20 +1,80 @@
 #include "app/mMain.h"
 #include "app/Globals.h"
-#include "app/ProductInfo.h"
+#include "app/MCommands.h"
 #include "app/frmSSTab.h"
+#include "controls/CTimer.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 #include "controls/Failure.h"
+#include "controls/Handles.h"
+#include "controls/ProductInfo.h"
 #include "controls/Screen.h"
 #include "controls/Text.h"
+#include "selection/frmTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
-#include "window/CWindow.h"
-#include "window/Handles.h"
+#include "tabs/dlgDocument.h"
 #include "window/MForceFore.h"
-#include "selection/frmTaskList.h"
+#include <set>
 
 namespace merilane {
+namespace {
+
+// Windows whose release waits for their program: still inside, on their way out.
+std::set<HWND> g_releasing;
+// Windows that did not take their host in time when they were captured: they come back out
+// (or never get in) when their program gets to it.
+std::set<HWND> g_refused;
+bool g_pickerOpen = false;
+
+std::wstring Quoted(const CWindow& window) {
+    std::wstring title = window.ActiveCaption();
+    return L"\"" + (title.empty() ? window.Classname : title) + L"\"";
+}
+
+TabPtr FinishRelease(HWND hwnd, UINT releaseState, bool removeTab) {
+    DoEvents();
+    // The pass above may have run anything: every step looks again.
+    if (releaseState != kReleaseNormal)
+        if (auto again = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr)
+            again->SetWindowState(releaseState);
+    TabPtr result;
+    if (Tabs) {
+        if (removeTab)
+            Tabs->RemoveTab(hwnd);
+        else
+            result = Tabs->GetTabByHwnd(hwnd);
+    }
+    RemoveWindowTab(CapturedWindows ? CapturedWindows->item(hwnd) : nullptr);
+    if (Tabs)
+        Tabs->ActivateTab(Tabs->GetActiveTab());
+    return result;
+}
+
+void CloseHost(HWND host) {
+    if (host && IsWindow(host))
+        PostMessageW(host, WM_CLOSE, 0, 0);
+}
+
+// A refused window that went into its host after all goes back out, as it was.
+void TakeBackRefused(const std::shared_ptr<CWindow>& window, HWND previousParent,
+                     UINT originalState) {
+    HWND hwnd = window->hWnd, host = window->LocalHwnd;
+    auto done = [hwnd, host, originalState] {
+        g_refused.erase(hwnd);
+        if (IsWindow(hwnd))
+            ShowWindowAsync(hwnd, static_cast<int>(originalState));
+        CloseHost(host);
+    };
+    if (!IsWindow(hwnd) || GetAncestor(hwnd, GA_PARENT) != host) {
+        done();
+        return;
+    }
+    if (window->Reparent(previousParent, false, [done](HWND) { RunCommand(done); }))
+        done();
+}
+
+} // namespace
 
 std::wstring ProductText() {
     const ProductInfo& p = Product();
@@ -35,10 +95,10 @@ void SetDefaultColors() {
 
 void Main() {
     SetUnhandledFailureHandler([](const std::exception& e) {
+        // The windows go back first, so that nothing of theirs hangs on the box below.
         GiveBackAllWindows();
-        MessageBoxW(nullptr, DescriptionOf(e).c_str(), Product().name.c_str(),
-                    MB_ICONERROR | MB_OK);
-        ExitProcess(1);
+        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, Product().name);
+        EndProgramWhenEmpty(1);
     });
     ContainerForm = std::make_unique<frmSSTab>();
     ContainerForm->Show();
@@ -54,19 +114,32 @@ int RunMessageLoop() {
 }
 
 bool ShowCaptureWindowForm() {
+    if (g_pickerOpen)
+        return false;
     bool captured = false;
     try {
-        frmTaskList picker;
-        picker.ShowModal();
-        if (picker.Cancelled) {
+        WindowSelection windows;
+        {
+            g_pickerOpen = true;
+            struct Closed {
+                ~Closed() { g_pickerOpen = false; }
+            } closed;
+            frmTaskList picker;
+            {
+                // The user may take a while; the tabs go on living meanwhile.
+                CommandPause pause;
+                picker.ShowModal(ContainerForm ? ContainerForm->ExistingHwnd() : nullptr);
+            }
+            if (picker.Cancelled) {
+                picker.Unload();
+                return false;
+            }
+            windows = picker.GetWindows();
             picker.Unload();
-            return false;
         }
-        WindowSelection windows = picker.GetWindows();
-        picker.Unload();
         for (auto& [key, window] : windows) {
             captured = true;
-            CaptureWindow(window.hWnd);
+            CaptureWindow(window);
         }
     } catch (const std::exception& e) {
         MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.ShowCaptureWindowForm");
@@ -75,6 +148,13 @@ bool ShowCaptureWindowForm() {
 }
 
 void CaptureWindow(HWND hwnd) {
+    CWindow loaded;
+    loaded.Load(hwnd);
+    CaptureWindow(loaded);
+}
+
+void CaptureWindow(const CWindow& loaded) {
+    HWND hwnd = loaded.hWnd;
     if (!CapturedWindows || !Tabs)
         Raise(kObjectRequired);
     // A window that is held already stays where it is: a second wrapper would fight the first.
@@ -83,12 +163,29 @@ void CaptureWindow(HWND hwnd) {
     // A window that closes while it is being picked or captured leaves nothing behind.
     if (!IsWindow(hwnd))
         return;
-    CWindow probe;
-    probe.hWnd = hwnd;
-    if (!probe.Answers())
-        Raise(kWindowNotResponding, L"The window does not respond, so it cannot be taken in now");
-    auto window = CapturedWindows->create(hwnd);
-    Tabs->AddTab(window);
+    // One that does not answer now is refused at once; that it answers now promises nothing,
+    // which is what the rest of the capture is ready for.
+    if (IsOnItsWay(hwnd) || !loaded.Answers()) {
+        NoteNotResponding(Quoted(loaded) +
+                          L" does not respond, so it was not put in a tab. It stays where it is; "
+                          L"try again once it answers.");
+        return;
+    }
+    UINT originalState = loaded.GetWindowState();
+    auto window = CapturedWindows->create(loaded);
+    bool movedIn = Tabs->AddTab(window, [window, originalState](HWND previousParent) {
+        RunCommand([=] { TakeBackRefused(window, previousParent, originalState); });
+    });
+    if (!movedIn) {
+        g_refused.insert(hwnd);
+        // Tab and entry go; the host form stays for as long as the window may be inside.
+        RemoveWindowTab(window);
+        ShowWindowAsync(hwnd, static_cast<int>(originalState));
+        NoteNotResponding(Quoted(*window) +
+                          L" does not respond, so it was not put in a tab. It goes back where it "
+                          L"was as soon as it answers.");
+        return;
+    }
     if (!window->IsExistingWindow()) {
         RemoveWindowTab(window);
         return;
@@ -103,34 +200,32 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
     auto window = CapturedWindows->item(hwnd);
     if (!window)
         Raise(kObjectRequired, L"The window is not captured");
-    // Reparenting waits on the window's program: one that has stopped answering stays in its
-    // tab, whole, until it answers again.
-    if (window->IsExistingWindow() && !window->Answers())
-        Raise(kWindowNotResponding, L"The window does not respond; it stays in its tab for now");
-    for (UINT command : kCapturedMenuCommands)
-        window->EnableMenuItem(command, true);
-    GiveBackWindow(*window, newParent);
-    DoEvents();
-    if (releaseState != kReleaseNormal)
-        if (auto again = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr)
-            again->SetWindowState(releaseState);
-    TabPtr result;
-    if (Tabs) {
-        if (removeTab)
-            Tabs->RemoveTab(hwnd);
-        else
-            result = Tabs->GetTabByHwnd(hwnd);
+    auto tabNow = [&] { return removeTab || !Tabs ? nullptr : Tabs->GetTabByHwnd(hwnd); };
+    if (g_releasing.count(hwnd))
+        return tabNow(); // on its way out already
+    bool done = window->GiveBack(newParent, [hwnd, releaseState, removeTab] {
+        RunCommand([=] {
+            g_releasing.erase(hwnd);
+            FinishRelease(hwnd, releaseState, removeTab);
+        });
+    });
+    if (!done) {
+        g_releasing.insert(hwnd);
+        NoteNotResponding(Quoted(*window) +
+                          L" does not respond. It stays in its tab and goes back to the desktop "
+                          L"as soon as it answers.");
+        return tabNow();
     }
-    RemoveWindowTab(window);
-    if (Tabs)
-        Tabs->ActivateTab(Tabs->GetActiveTab());
-    return result;
+    return FinishRelease(hwnd, releaseState, removeTab);
 }
 
 void ReleaseAllWindows(bool closeWindows) {
     if (!CapturedWindows)
         return;
     for (auto& window : CapturedWindows->NewEnum()) {
+        // Anything may have run since the walk began: only windows still held are released.
+        if (!CapturedWindows || !CapturedWindows->item(window->hWnd))
+            continue;
         // Only our own intro screen is closed; another program's window that happens to carry
         // the same title is released like any other.
         DWORD pid = 0;
@@ -138,11 +233,9 @@ void ReleaseAllWindows(bool closeWindows) {
         if (window->ActiveCaption() == L"Main menu" && pid == GetCurrentProcessId()) {
             window->CloseWindow();
             RemoveWindowTab(window);
-        } else if (window->IsExistingWindow() && !window->Answers()) {
-            continue; // kept, not lost: see ReleaseWindow
         } else {
             ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
-            if (closeWindows)
+            if (closeWindows && !g_releasing.count(window->hWnd))
                 window->CloseWindow();
         }
     }
@@ -199,31 +292,57 @@ HWND GetTopLevelWindow(HWND hwnd) {
     return top;
 }
 
-bool GiveBackWindow(CWindow& window, HWND newParent) {
-    if (window.IsExistingWindow() && !window.Answers())
-        return false;
-    window.Reparent(newParent, false);
-    window.SetWindowState(kReleaseNormal);
-    window.Resize(kReleasedWidth, kReleasedHeight, true);
-    return true;
+bool AnyWindowHeld() {
+    if (!g_releasing.empty())
+        return true;
+    for (auto* host : dlgDocument::Live())
+        if (host->HeldForeignWindow())
+            return true;
+    return false;
+}
+
+bool IsOnItsWay(HWND hwnd) {
+    return g_releasing.count(hwnd) || g_refused.count(hwnd);
 }
 
 void GiveBackAllWindows() noexcept {
     try {
-        if (!CapturedWindows)
-            return;
-        for (auto& window : CapturedWindows->NewEnum()) {
+        for (auto* host : dlgDocument::Live()) {
             try {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(window->hWnd, &pid);
-                if (!IsWindow(window->hWnd) || pid == GetCurrentProcessId())
+                HWND held = host->HeldForeignWindow();
+                if (!held)
                     continue;
-                GiveBackWindow(*window, window->LastHwnd);
+                CWindow window;
+                if (host->ChildWindow && host->ChildWindow->hWnd == held)
+                    window = *host->ChildWindow;
+                else
+                    window.Load(held);
+                HWND hostHwnd = host->ExistingHwnd();
+                window.GiveBack(window.LastHwnd == hostHwnd ? nullptr : window.LastHwnd);
             } catch (...) {
             }
         }
     } catch (...) {
     }
+}
+
+void EndProgramWhenEmpty(int exitCode) {
+    auto heldByHosts = [] {
+        for (auto* host : dlgDocument::Live())
+            if (host->HeldForeignWindow())
+                return true;
+        return false;
+    };
+    if (!heldByHosts())
+        ExitProcess(static_cast<UINT>(exitCode));
+    // A window that does not answer is still inside: the program waits for it to be out.
+    static CTimer waitForWindows;
+    waitForWindows.OnTick([heldByHosts, exitCode] {
+        if (!heldByHosts())
+            ExitProcess(static_cast<UINT>(exitCode));
+    });
+    waitForWindows.SetInterval(200);
+    waitForWindows.SetEnabled(true);
 }
 
 } // namespace merilane

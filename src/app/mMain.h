@@ -1,12 +1,11 @@
 #pragma once
+#include "controls/Tab.h"
+#include "window/CWindow.h"
 #include <windows.h>
 #include <memory>
 #include <string>
-#include "controls/Tab.h"
 
 namespace merilane {
-
-class CWindow;
 
 // Program entry: builds the container and shows it; the caller then runs the message loop.
 void Main();
@@ -20,12 +19,17 @@ void SetDefaultColors();
 
 // Release states.
 enum ReleaseState : UINT { kReleaseNormal = 1, kReleaseMinimised = 2, kReleaseMaximised = 3 };
-constexpr int kReleasedWidth = 500;
-constexpr int kReleasedHeight = 500;
 
-// Lets the user pick windows and captures each; true when at least one was captured.
+// Lets the user pick windows and captures each; true when at least one was captured. Only one
+// picker is open at a time: asking while one is open does nothing.
 bool ShowCaptureWindowForm();
+// Captures the window into a new tab. A window that does not answer is not taken in: the user
+// hears of it, and it stays where it is.
 void CaptureWindow(HWND hwnd);
+void CaptureWindow(const CWindow& loaded);
+// Gives the window back to `newParent`. When its program does not take it back in time, it
+// stays in its tab, the user hears of it, and the release ends by itself as soon as the
+// program answers.
 TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab);
 void ReleaseAllWindows(bool closeWindows);
 void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
@@ -33,21 +37,20 @@ void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 void ChangeActiveCaption();
 void RefocusActiveTab();
 
-// The system-menu commands a captured window does without, in the order they are switched.
-inline constexpr UINT kCapturedMenuCommands[] = {SC_MAXIMIZE, SC_MINIMIZE, SC_MOVE, SC_RESTORE,
-                                                 SC_SIZE};
-
 bool IsOwnWindow(HWND hwnd, bool includeContainer);
 HWND GetTopLevelWindow(HWND hwnd);
 template <class T> bool IsObjectSet(const T& object) noexcept {
     return object != nullptr;
 }
 
-// Puts a captured window back on the given parent, normal, 500 x 500 at (0, 0). A window that
-// does not answer cannot be moved without waiting on it: false, and it stays where it is.
-bool GiveBackWindow(CWindow& window, HWND newParent);
-// Last resort on any exit that is not the orderly one: every captured window of another
-// program goes back to the desktop. Never fails.
+// Whether a window of another program is inside the container, or still on its way out.
+bool AnyWindowHeld();
+// Whether the window is on its way into or out of a tab, waiting for its program.
+bool IsOnItsWay(HWND hwnd);
+// Last resort on any exit that is not the orderly one: every window of another program that is
+// inside a host form is sent back to where it came from. Never fails.
 void GiveBackAllWindows() noexcept;
+// Ends the program with the code as soon as no window of another program is inside it.
+void EndProgramWhenEmpty(int exitCode);
 
 } // namespace merilane

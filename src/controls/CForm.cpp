@@ -1,5 +1,6 @@
 #include "controls/CForm.h"
 #include "controls/Failure.h"
+#include "controls/MInput.h"
 #include "controls/Screen.h"
 #include <algorithm>
 #include <set>
@@ -32,6 +33,12 @@ void RegisterClassOnce(const std::wstring& name, HBRUSH background) {
 struct CreationContext {
     CForm* form;
 };
+
+HWND g_mainWindow = nullptr;
+std::vector<HWND>& ModalStack() {
+    static std::vector<HWND> stack;
+    return stack;
+}
 
 } // namespace
 
@@ -74,15 +81,34 @@ void CForm::Show() {
     UpdateWindow(hwnd);
 }
 
+HWND CForm::ModalOwner() noexcept {
+    auto& stack = ModalStack();
+    while (!stack.empty() && !IsWindow(stack.back()))
+        stack.pop_back();
+    if (!stack.empty())
+        return stack.back();
+    return g_mainWindow && IsWindow(g_mainWindow) ? g_mainWindow : nullptr;
+}
+
+void CForm::SetMainWindow(HWND hwnd) noexcept {
+    g_mainWindow = hwnd;
+}
+
 void CForm::ShowModal(HWND owner) {
     HWND hwnd = hWnd();
     if (!owner)
-        owner = GetActiveWindow();
+        owner = ModalOwner();
     if (owner == hwnd)
         owner = nullptr;
+    // Owned, the form stays above its owner and has no taskbar button of its own.
+    if (owner)
+        SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    // Bringing the form up moves the focus, which must not wait on another program.
+    SeparateForeignInput(g_mainWindow);
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled)
         EnableWindow(owner, FALSE);
+    ModalStack().push_back(hwnd);
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
     MSG msg;
@@ -99,6 +125,8 @@ void CForm::ShowModal(HWND owner) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    auto& stack = ModalStack();
+    stack.erase(std::remove(stack.begin(), stack.end(), hwnd), stack.end());
     if (ownerWasEnabled && IsWindow(owner)) {
         EnableWindow(owner, TRUE);
         SetActiveWindow(owner);

@@ -19,8 +19,15 @@ class CForm {
     bool IsLoaded() const noexcept { return m_hwnd != nullptr; }
 
     void Show();
-    // Runs a modal loop, owner disabled, until the form is hidden or unloaded.
+    // Runs a modal loop until the form is hidden or unloaded. The form is owned by `owner`
+    // (by default the innermost modal form open, else the main window), which is disabled
+    // meanwhile.
     void ShowModal(HWND owner = nullptr);
+
+    // What modal forms and message boxes are owned by when nothing else is said: the innermost
+    // modal form that is open, or else the program's main window.
+    static HWND ModalOwner() noexcept;
+    static void SetMainWindow(HWND hwnd) noexcept;
     void Hide();
     // Asks Form_QueryUnload first; false when the form refused.
     bool Unload();

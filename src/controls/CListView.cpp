@@ -21,7 +21,9 @@ CListView::~CListView() {
 }
 
 void CListView::Create(HWND parent, int id, bool multiSelect) {
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS;
+    // The image list is the CImageList's to destroy, not the list view's.
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS |
+                  LVS_SHAREIMAGELISTS;
     if (!multiSelect)
         style |= LVS_SINGLESEL;
     Attach(CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, 0, 0, parent,
@@ -35,12 +37,19 @@ LRESULT CALLBACK CListView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CListView*>(data);
     int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : msg == WM_MBUTTONUP ? 4 : 0;
+    // A key released here counts only when it was pressed here too: the release of a key that
+    // chose the command which opened this list belongs to that command.
+    bool pressedHere = false;
+    if (msg == WM_KEYDOWN)
+        self->m_keysDown.insert(static_cast<UINT>(wp));
+    else if (msg == WM_KEYUP)
+        pressedHere = self->m_keysDown.erase(static_cast<UINT>(wp)) > 0;
     LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
     try {
         if (button && self->OnMouseUp)
             self->OnMouseUp(button, ShiftState(), PixelsToTwipsX(GET_X_LPARAM(lp)),
                             PixelsToTwipsY(GET_Y_LPARAM(lp)));
-        else if (msg == WM_KEYUP && self->OnKeyUp)
+        else if (pressedHere && self->OnKeyUp)
             self->OnKeyUp(static_cast<int>(wp), ShiftState());
     } catch (...) {
         HandleCurrentFailure();

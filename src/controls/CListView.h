@@ -1,6 +1,7 @@
 #pragma once
 #include "controls/CControl.h"
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ class CListView : public CControl {
 
     std::function<void()> OnDblClick;
     std::function<void(int button, int shift, int x, int y)> OnMouseUp; // x, y in twips
+    // A key released in the list; only keys that were also pressed in it.
     std::function<void(int keyCode, int shift)> OnKeyUp;
     std::function<void(int column)> OnColumnClick;
     // The parent form forwards its WM_NOTIFY for this control here.
@@ -60,6 +62,7 @@ class CListView : public CControl {
     int Position(const std::wstring& key) const; // 0-based, raises element-not-found
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     long m_cellWrites = 0;
+    std::set<UINT> m_keysDown;
     std::vector<Row> m_rows;
     CImageList* m_images = nullptr;
     int m_columns = 0;

@@ -10,8 +10,10 @@ CMenuBar::CMenuBar(std::vector<Item> items) {
 }
 
 CMenuBar::~CMenuBar() {
-    // A menu still attached to a live window belongs to that window's destruction.
-    if (m_menu && !(m_form && IsWindow(m_form) && GetMenu(m_form) == m_menu))
+    // A menu attached to a window is destroyed with that window: by now already, if the window
+    // is gone, or later, if the window still holds it.
+    bool ownedByWindow = m_form && (!IsWindow(m_form) || GetMenu(m_form) == m_menu);
+    if (m_menu && !ownedByWindow)
         DestroyMenu(m_menu);
 }
 

@@ -1,10 +1,14 @@
 #include "controls/Dialogs.h"
+#include "controls/MInput.h"
 #include "controls/frmInputBox.h"
 
 namespace merilane {
 
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
-    return MessageBoxW(GetActiveWindow(), text.c_str(), title.c_str(), style);
+    HWND owner = CForm::ModalOwner();
+    // The box takes the focus, which must not wait on another program.
+    SeparateForeignInput(owner ? GetAncestor(owner, GA_ROOTOWNER) : nullptr);
+    return MessageBoxW(owner, text.c_str(), title.c_str(), style);
 }
 
 std::optional<std::wstring> InputBox(const std::wstring& prompt, const std::wstring& title,

@@ -5,7 +5,8 @@
 
 namespace merilane {
 
-// A modal message box owned by the thread's active window; style and result as MessageBoxW.
+// A modal message box owned by the innermost modal form or the main window (see CForm); style
+// and result as MessageBoxW.
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title);
 
 // A modal prompt for one line of text: the answer as typed, or nothing when cancelled.

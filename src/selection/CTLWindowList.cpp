@@ -1,11 +1,9 @@
 #include "selection/CTLWindowList.h"
-#include "app/Globals.h"
-#include "app/ProductInfo.h"
-#include "app/frmSSTab.h"
+#include "controls/CIcon.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
-#include "tabs/CIcon.h"
-#include "window/Handles.h"
+#include "controls/Handles.h"
+#include "controls/ProductInfo.h"
 #include "window/mExecutableName.h"
 #include <cwchar>
 #include <cwctype>
@@ -53,12 +51,9 @@ bool CTLWindowList::IsOwnExecutable(const std::wstring& fileName) {
     return !name.empty() && (name == own || (!built.empty() && name == built));
 }
 
-void CTLWindowList::Create(HWND parent, int id) {
+void CTLWindowList::Create(HWND parent, int id, HICON firstIcon) {
     ImageList1.SetImageSize(16, 16);
-    HICON first =
-        ContainerForm && ContainerForm->IsLoaded()
-            ? reinterpret_cast<HICON>(GetClassLongPtrW(ContainerForm->ExistingHwnd(), GCLP_HICONSM))
-            : nullptr;
+    HICON first = firstIcon;
     if (!first)
         first = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
                                               IMAGE_ICON, 16, 16, LR_SHARED));

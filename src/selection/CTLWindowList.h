@@ -21,8 +21,9 @@ class CTLWindowList {
   public:
     CTLWindowList();
 
-    // Makes the list on the parent form and fills it.
-    void Create(HWND parent, int id);
+    // Makes the list on the parent form and fills it. `firstIcon` is the list's first image,
+    // which no row uses (the program's icon); without it one is loaded from the program.
+    void Create(HWND parent, int id, HICON firstIcon = nullptr);
     void Move(int x, int y, int width, int height);
 
     void RefreshTaskList();

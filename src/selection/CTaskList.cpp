@@ -1,6 +1,6 @@
 #include "selection/CTaskList.h"
 #include "window/CWindow.h"
-#include "window/Handles.h"
+#include "controls/Handles.h"
 #include "window/MTermProc.h"
 #include "window/mExecutableName.h"
 
@@ -126,7 +126,11 @@ void CTaskList::AddTask(HWND hwnd) {
         return;
     if (length == 0)
         return;
-    // The length may be an overestimate (it can count in bytes); the copy is what counts.
+    // The length is the window's own answer, and may be anything: a title is kept to a
+    // reasonable size. It may also be an overestimate (it can count in bytes); the copy is
+    // what counts.
+    if (length > kLongestCaption)
+        length = kLongestCaption;
     std::wstring buffer(length + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(source, WM_GETTEXT, length + 1,
@@ -211,8 +215,10 @@ bool CTaskList::Activate(long index, HWND hwnd) {
     if (!e || e->Caption.empty())
         return false;
     HWND target = e->hWnd;
+    // Handed to the window's thread, which restores it when it gets to it: waiting for that
+    // would hold this thread for as long as the task does not answer.
     if (IsIconic(target))
-        ShowWindow(target, SW_RESTORE);
+        ShowWindowAsync(target, SW_RESTORE);
     SetForegroundWindow(target);
     return GetForegroundWindow() == target;
 }

@@ -46,6 +46,8 @@ class CTaskList {
 
     static constexpr size_t kGrowth = 20;
     static constexpr int kDefaultHungTimeout = 500;
+    // The most of a window's title the table keeps.
+    static constexpr DWORD_PTR kLongestCaption = 4096;
 
     // The qualification rules, on their own.
     static bool IsToolWindow(HWND hwnd);

@@ -35,7 +35,8 @@ void frmTaskList::Form_Load() {
         SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return b;
     };
-    CTLWindowList1.Create(form, kListId);
+    CTLWindowList1.Create(form, kListId,
+                          reinterpret_cast<HICON>(GetClassLongPtrW(form, GCLP_HICONSM)));
     m_ok = button(L"OK", IDOK, BS_DEFPUSHBUTTON);
     m_cancel = button(L"Cancel", IDCANCEL, 0);
     CTLWindowList1.MouseDoubleClick = [this](CWindow&) {
@@ -108,8 +109,14 @@ LRESULT frmTaskList::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             CTLWindowList1.HandleNotify(*header);
         return 0;
     }
+    case WM_KEYDOWN:
+        m_keysDown.insert(static_cast<UINT>(wp));
+        return 0;
     case WM_KEYUP:
-        KeyReleased(static_cast<int>(wp));
+        // Only a key that was pressed here: the release of the Enter that chose "New tab" must
+        // not accept the picker that it opened.
+        if (m_keysDown.erase(static_cast<UINT>(wp)))
+            KeyReleased(static_cast<int>(wp));
         return 0;
     default:
         return CForm::WindowProc(msg, wp, lp);

@@ -1,6 +1,7 @@
 #pragma once
 #include "controls/CForm.h"
 #include "selection/CTLWindowList.h"
+#include <set>
 
 namespace merilane {
 
@@ -34,6 +35,7 @@ class frmTaskList : public CForm {
     void KeyReleased(int keyCode);
     HWND m_ok = nullptr;
     HWND m_cancel = nullptr;
+    std::set<UINT> m_keysDown; // keys pressed on the form itself
 };
 
 } // namespace merilane

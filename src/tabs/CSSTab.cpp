@@ -1,13 +1,15 @@
 #include "tabs/CSSTab.h"
-#include "app/Globals.h"
-#include "app/frmSSTab.h"
+#include "controls/CIcon.h"
+#include "controls/CImageList.h"
+#include "controls/CPictureBox.h"
+#include "controls/CTabStrip.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
-#include "tabs/CIcon.h"
+#include "controls/Handles.h"
 #include "tabs/CWindows.h"
-#include "window/MForceFore.h"
+#include "tabs/TabHost.h"
 #include "tabs/dlgDocument.h"
-#include "window/Handles.h"
+#include "window/MForceFore.h"
 
 namespace merilane {
 namespace {
@@ -24,36 +26,40 @@ template <class Step> void Tolerant(Step&& step) {
 
 } // namespace
 
-frmSSTab& CSSTab::Form() const {
+TabHost& CSSTab::Host() const {
     if (!m_clientForm)
         Raise(kObjectRequired);
     return *m_clientForm;
 }
 
-void CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
+bool CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
+                    std::function<void(HWND previousParent)> whenLate) {
     auto keepAlive = shared_from_this(); // message-pump passes below may drop the global
     try {
         if (!newWindow)
             Raise(kObjectRequired);
-        frmSSTab& form = Form();
+        TabHost& host = Host();
         TabPtr tab;
-        Tolerant([&] { tab = form.TabStrip1.Add(); });
+        Tolerant([&] { tab = host.TabStrip().Add(); });
         Tolerant([&] { tab->SetTag(newWindow->hWnd); });
 
-        auto& host = CForm::Adopt(std::make_unique<dlgDocument>());
-        host.ChildWindow = newWindow;
-        HWND hostHwnd = host.hWnd();
+        auto& form = CForm::Adopt(std::make_unique<dlgDocument>());
+        form.ChildWindow = newWindow;
+        HWND hostHwnd = form.hWnd();
         RECT display{};
-        GetClientRect(form.Picture1.hWnd(), &display);
+        GetClientRect(host.DisplayArea().hWnd(), &display);
         MoveWindow(hostHwnd, 0, 0, display.right + 2, display.bottom, FALSE);
 
-        Tolerant([&] { newWindow->Reparent(hostHwnd, false); });
         newWindow->LocalHwnd = hostHwnd;
-        Tolerant([&] { host.Form_Resize(); });
+        bool movedIn = true;
+        Tolerant([&] { movedIn = newWindow->Reparent(hostHwnd, false, std::move(whenLate)); });
+        if (!movedIn)
+            return false;
+        Tolerant([&] { form.Form_Resize(); });
         Tolerant([&] {
             CWindow hostWrapper;
             hostWrapper.Load(hostHwnd);
-            hostWrapper.Reparent(form.Picture1.hWnd(), false);
+            hostWrapper.Reparent(host.DisplayArea().hWnd(), false);
         });
         Tolerant([&] { AddTabIcon(tab, *newWindow); });
         Tolerant([&] { ActivateTab(tab, true); });
@@ -61,18 +67,19 @@ void CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
         MsgBox(std::to_wstring(NumberOf(e)) + L" " + DescriptionOf(e), MB_ICONERROR | MB_OK,
                L"CSSTab.AddTab");
     }
+    return true;
 }
 
 void CSSTab::RemoveTab(HWND hwnd) {
     try {
-        Form().TabStrip1.Remove(GetTabIndexByHwnd(hwnd));
+        Host().TabStrip().Remove(GetTabIndexByHwnd(hwnd));
     } catch (const std::exception&) {
     }
 }
 
 TabPtr CSSTab::GetTabByHwnd(HWND hwnd) const {
     TabPtr found;
-    for (auto& tab : Form().TabStrip1.Tabs())
+    for (auto& tab : Host().TabStrip().Tabs())
         if (HandleValue(tab->Tag()) == HandleValue(hwnd))
             found = tab;
     return found;
@@ -84,11 +91,11 @@ int CSSTab::GetTabIndexByHwnd(HWND hwnd) const {
 }
 
 std::shared_ptr<CWindow> CSSTab::GetChildWindowObjectByHwnd(HWND hwnd) const {
-    return CapturedWindows ? CapturedWindows->item(hwnd) : nullptr;
+    return m_windows ? m_windows->item(hwnd) : nullptr;
 }
 
 TabPtr CSSTab::GetActiveTab() const {
-    return Form().TabStrip1.SelectedItem();
+    return Host().TabStrip().SelectedItem();
 }
 
 std::shared_ptr<CWindow> CSSTab::GetActiveChildWindow() const {
@@ -112,15 +119,15 @@ std::wstring CSSTab::IconKey(HICON icon) {
 }
 
 void CSSTab::AddTabIcon(const TabPtr& tab, const CWindow& window) {
-    HICON icon = window.SmallIconHandle ? window.SmallIconHandle : window.BigIconHandle;
+    HICON icon = window.SmallIconHandle() ? window.SmallIconHandle() : window.BigIconHandle();
     if (IsNoWindow(reinterpret_cast<HWND>(icon)))
         return;
-    frmSSTab& form = Form();
+    CImageList& images = Host().TabImages();
     std::wstring key = IconKey(icon);
     // A second window with the same icon shares the first one's entry.
     Tolerant([&] {
         CPicture picture = window.GetIcon(icon, CPicture::kTypeIcon);
-        form.imglstTabstrip.Add(picture.Handle(), key);
+        images.Add(picture.Handle(), key);
     });
     tab->SetImage(key);
 }
@@ -130,29 +137,28 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
         return;
     // Message-pump passes below may run another activation, or drop the global tab set.
     auto keepAlive = shared_from_this();
+    auto windows = m_windows;
     try {
-        frmSSTab& form = Form();
+        TabHost& host = Host();
         HWND tabWindow = tab->Tag();
         Tolerant([&] {
-            if (!CapturedWindows)
+            if (!windows)
                 return;
-            for (auto& window : CapturedWindows->NewEnum()) {
-                if (HandleValue(window->hWnd) == HandleValue(tabWindow)) {
-                    window->GetParentWindow().SetVisible(true);
+            for (auto& window : windows->NewEnum()) {
+                bool shown = HandleValue(window->hWnd) == HandleValue(tabWindow);
+                window->GetParentWindow().SetVisible(shown);
+                if (shown)
                     window->Repaint();
-                } else {
-                    window->GetParentWindow().SetVisible(false);
-                }
             }
         });
-        Tolerant([&] { form.SetCaption(tab->Caption()); });
+        Tolerant([&] { host.SetContainerCaption(tab->Caption()); });
         Tolerant([&] {
-            ForceForeground(form.ExistingHwnd());
+            ForceForeground(host.ContainerHwnd());
             ForceForeground(tabWindow);
         });
         std::shared_ptr<CWindow> window;
         Tolerant([&] {
-            window = CapturedWindows ? CapturedWindows->item(tabWindow) : nullptr;
+            window = windows ? windows->item(tabWindow) : nullptr;
             if (!window)
                 Raise(kObjectRequired);
             if (window->GetWindowState() != SW_SHOWMAXIMIZED)
@@ -162,18 +168,18 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
             if (select)
                 tab->SetSelected(true);
         });
-        Tolerant([&] { form.Form_Resize(); });
+        Tolerant([&] { host.LayOut(); });
         Tolerant([&] {
-            form.Picture1.SetVisible(false);
-            form.Picture1.SetVisible(true);
+            host.DisplayArea().SetVisible(false);
+            host.DisplayArea().SetVisible(true);
         });
         Tolerant([&] {
-            if (form.Menu.Checked(L"alttab_useActiveTabIcon"))
-                CIcon::SetWindowIcon(form.ExistingHwnd(), window->BigIconHandle, ICON_BIG, true);
+            if (host.UseActiveTabIconForAltTab())
+                CIcon::SetWindowIcon(host.ContainerHwnd(), window->BigIconHandle(), ICON_BIG, true);
         });
         Tolerant([&] {
-            if (form.Menu.Checked(L"taskbar_useActiveTabIcon"))
-                CIcon::SetWindowIcon(form.ExistingHwnd(), window->SmallIconHandle, ICON_SMALL,
+            if (host.UseActiveTabIconForTaskbar())
+                CIcon::SetWindowIcon(host.ContainerHwnd(), window->SmallIconHandle(), ICON_SMALL,
                                      true);
         });
     } catch (const std::exception&) {
@@ -183,33 +189,31 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
 
 void CSSTab::ActivateTabByIndex(long index) {
     try {
-        CTabStrip& strip = Form().TabStrip1;
+        CTabStrip& strip = Host().TabStrip();
         if (index >= 1 && index <= strip.Count())
             ActivateTab(strip.Item(static_cast<int>(index)), true);
     } catch (const std::exception&) {
     }
 }
 
-void CSSTab::ActivateNextTab() {
+void CSSTab::ActivateNextTab(bool cycle) {
     TabPtr active = GetActiveTab();
     if (!active)
         return;
-    frmSSTab& form = Form();
     int index = active->Index();
-    if (index == form.TabStrip1.Count() && form.Menu.Checked(L"roundRobin"))
+    if (index == Host().TabStrip().Count() && cycle)
         ActivateTabByIndex(1);
     else
         ActivateTabByIndex(index + 1);
 }
 
-void CSSTab::ActivatePreviousTab() {
+void CSSTab::ActivatePreviousTab(bool cycle) {
     TabPtr active = GetActiveTab();
     if (!active)
         return;
-    frmSSTab& form = Form();
     int index = active->Index();
-    if (form.Menu.Checked(L"roundRobin") && index == 1)
-        ActivateTabByIndex(form.TabStrip1.Count());
+    if (cycle && index == 1)
+        ActivateTabByIndex(Host().TabStrip().Count());
     else
         ActivateTabByIndex(index - 1);
 }

@@ -1,22 +1,30 @@
 #pragma once
 #include "controls/Tab.h"
 #include "window/CWindow.h"
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace merilane {
 
-class frmSSTab;
+class CWindows;
+class TabHost;
 
 // Ties each captured window to a tab of the container. It keeps no list of its own: the tabs
-// are the tab strip's, the windows are in CapturedWindows, and the handle in a tab's Tag joins
-// the two.
+// are the tab strip's, the windows are in the captured-window collection, and the handle in a
+// tab's Tag joins the two.
 class CSSTab : public std::enable_shared_from_this<CSSTab> {
   public:
-    frmSSTab* ClientForm() const noexcept { return m_clientForm; }
-    void SetClientForm(frmSSTab* form) noexcept { m_clientForm = form; }
+    CSSTab(TabHost& clientForm, std::shared_ptr<CWindows> capturedWindows)
+        : m_clientForm(&clientForm), m_windows(std::move(capturedWindows)) {}
 
-    void AddTab(const std::shared_ptr<CWindow>& newWindow);
+    TabHost* ClientForm() const noexcept { return m_clientForm; }
+
+    // Gives the window a tab and a host form, moves it in and activates the tab. False when
+    // the window's thread did not take its new parent in time: the tab and host form stay for
+    // the caller to remove, and `whenLate` runs once the window has moved after all.
+    bool AddTab(const std::shared_ptr<CWindow>& newWindow,
+                std::function<void(HWND previousParent)> whenLate = {});
     void RemoveTab(HWND hwnd);
     TabPtr GetTabByHwnd(HWND hwnd) const;
     int GetTabIndexByHwnd(HWND hwnd) const;
@@ -29,8 +37,9 @@ class CSSTab : public std::enable_shared_from_this<CSSTab> {
     // brings container and window forward and keeps the window maximised.
     void ActivateTab(const TabPtr& tab, bool select = false);
     void ActivateTabByIndex(long index);
-    void ActivateNextTab();
-    void ActivatePreviousTab();
+    // With `cycle`, next after the last tab is the first and previous before the first the last.
+    void ActivateNextTab(bool cycle);
+    void ActivatePreviousTab(bool cycle);
 
     // The longest caption a tab shows whole; a longer one keeps its first 23 characters + "...".
     static constexpr size_t kMaxTabCaption = 25;
@@ -39,10 +48,11 @@ class CSSTab : public std::enable_shared_from_this<CSSTab> {
     static std::wstring IconKey(HICON icon);
 
   private:
-    frmSSTab& Form() const;
+    TabHost& Host() const;
     void AddTabIcon(const TabPtr& tab, const CWindow& window);
 
-    frmSSTab* m_clientForm = nullptr;
+    TabHost* m_clientForm;
+    std::shared_ptr<CWindows> m_windows;
 };
 
 } // namespace merilane

@@ -1,19 +1,22 @@
 #include "tabs/CWindows.h"
-#include "app/mMain.h"
 #include "controls/Error.h"
-#include "window/Handles.h"
+#include "controls/Handles.h"
 #include <algorithm>
 
 namespace merilane {
 
 std::shared_ptr<CWindow> CWindows::create(HWND childHwnd) {
-    auto window = std::make_shared<CWindow>();
-    window->Load(childHwnd);
+    CWindow loaded;
+    loaded.Load(childHwnd);
+    return create(loaded);
+}
+
+std::shared_ptr<CWindow> CWindows::create(const CWindow& loaded) {
+    auto window = std::make_shared<CWindow>(loaded);
     window->SetWindowState(SW_SHOWMAXIMIZED);
-    std::wstring key = HexKey(childHwnd);
-    if (item(childHwnd))
+    if (item(window->hWnd))
         Raise(kKeyAlreadyAssociated);
-    m_items.emplace_back(std::move(key), window);
+    m_items.emplace_back(HexKey(window->hWnd), window);
     return window;
 }
 
@@ -38,9 +41,10 @@ std::vector<std::shared_ptr<CWindow>> CWindows::NewEnum() const {
     return windows;
 }
 
-void CWindows::RemoveAll() {
+void CWindows::RemoveAll(
+    const std::function<void(const std::shared_ptr<CWindow>&)>& removeWindowTab) {
     for (auto& window : NewEnum())
-        RemoveWindowTab(window);
+        removeWindowTab(window);
     m_items.clear();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "window/CWindow.h"
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -14,13 +15,16 @@ class CWindows {
     // that is already there fails with key-already-associated (the window is maximised all
     // the same).
     std::shared_ptr<CWindow> create(HWND childHwnd);
+    // The same with a wrapper that has been loaded already.
+    std::shared_ptr<CWindow> create(const CWindow& loaded);
     std::shared_ptr<CWindow> item(HWND hwnd) const;
     void Remove(HWND hwnd);
     int Count() const noexcept { return static_cast<int>(m_items.size()); }
     // The wrappers as they are now, in insertion order; safe to walk while entries go.
     std::vector<std::shared_ptr<CWindow>> NewEnum() const;
-    // Every wrapper there now goes through RemoveWindowTab exactly once.
-    void RemoveAll();
+    // Every wrapper there now is handed to `removeWindowTab` exactly once; the collection is
+    // empty afterwards.
+    void RemoveAll(const std::function<void(const std::shared_ptr<CWindow>&)>& removeWindowTab);
 
   private:
     std::vector<std::pair<std::wstring, std::shared_ptr<CWindow>>> m_items;

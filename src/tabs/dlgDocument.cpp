@@ -1,13 +1,29 @@
 #include "tabs/dlgDocument.h"
-#include "app/mMain.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 #include "controls/Screen.h"
+#include "window/ForeignCall.h"
+#include <algorithm>
 
 namespace merilane {
+namespace {
+std::vector<dlgDocument*>& Hosts() {
+    static std::vector<dlgDocument*> hosts;
+    return hosts;
+}
+} // namespace
+
+dlgDocument::dlgDocument() {
+    Hosts().push_back(this);
+}
 
 dlgDocument::~dlgDocument() {
-    GiveBackForeignChild();
+    auto& hosts = Hosts();
+    hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
+}
+
+std::vector<dlgDocument*> dlgDocument::Live() {
+    return Hosts();
 }
 
 CForm::CreateParams dlgDocument::GetCreateParams() {
@@ -19,6 +35,16 @@ CForm::CreateParams dlgDocument::GetCreateParams() {
     p.width = 400;
     p.height = 300;
     return p;
+}
+
+HWND dlgDocument::HeldForeignWindow() const {
+    HWND host = ExistingHwnd();
+    if (!host)
+        return nullptr;
+    for (HWND child = GetWindow(host, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (!IsOwnThreadWindow(child))
+            return child;
+    return nullptr;
 }
 
 void dlgDocument::Form_Resize() {
@@ -46,28 +72,27 @@ void dlgDocument::Form_Activate() {
     }
 }
 
-LRESULT dlgDocument::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    // Whatever ends this form, its children are destroyed with it; another program's window
-    // must be back on the desktop first, or that program loses it and its user's work.
-    if (msg == WM_DESTROY)
-        GiveBackForeignChild();
-    return CForm::WindowProc(msg, wp, lp);
+void dlgDocument::Form_QueryUnload(bool& cancel) {
+    // Whoever gives the window back closes the host again once it is out.
+    if (HeldForeignWindow())
+        cancel = true;
 }
 
-void dlgDocument::GiveBackForeignChild() noexcept {
-    HWND host = ExistingHwnd();
-    if (!host || !ChildWindow)
-        return;
-    try {
-        HWND child = ChildWindow->hWnd;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(child, &pid);
-        if (!IsWindow(child) || pid == GetCurrentProcessId() ||
-            GetAncestor(child, GA_PARENT) != host)
-            return;
-        GiveBackWindow(*ChildWindow, ChildWindow->LastHwnd);
-    } catch (...) {
+LRESULT dlgDocument::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // Only the container's own end can take a host down against its will, and the container
+    // does not end while a host holds a window. Should it all the same, the window is sent
+    // back on its way first, as far as its program lets it go in time.
+    if (msg == WM_DESTROY) {
+        if (HWND held = HeldForeignWindow()) {
+            CWindow window;
+            if (ChildWindow && ChildWindow->hWnd == held)
+                window = *ChildWindow;
+            else
+                window.Load(held);
+            window.GiveBack(window.LastHwnd == ExistingHwnd() ? nullptr : window.LastHwnd);
+        }
     }
+    return CForm::WindowProc(msg, wp, lp);
 }
 
 } // namespace merilane

@@ -2,9 +2,12 @@
 #include "controls/Error.h"
 #include "controls/Screen.h"
 #include "controls/Text.h"
-#include "tabs/CIcon.h"
-#include "window/Handles.h"
+#include "controls/CIcon.h"
+#include "controls/Handles.h"
+#include "controls/MInput.h"
+#include "window/ForeignCall.h"
 #include "window/mExecutableName.h"
+#include <memory>
 
 namespace merilane {
 namespace {
@@ -19,6 +22,41 @@ constexpr UINT kPopupSystemMenu = 0x313;
 // menu closes; the menu stays up whether or not this side waits for it.
 constexpr UINT kPopupSystemMenuTimeoutMs = 500;
 constexpr UINT kAnswerTimeoutMs = 250;
+
+// SetWindowPos flags for a window of another thread: the change is queued to that thread
+// instead of waited for.
+UINT AsyncFor(HWND hwnd) {
+    return IsOwnThreadWindow(hwnd) ? 0 : SWP_ASYNCWINDOWPOS;
+}
+
+void FrameChanged(HWND hwnd, UINT extraFlags) {
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | extraFlags);
+}
+
+// Runs on whichever thread may wait for the window: the new parent, and the bits a capture
+// changes. Back on the desktop a pop-up is a pop-up again: a child window without a parent has
+// no frame, no taskbar button and cannot be activated. Style writes are read-modify-write and
+// each is followed by a frame repaint, as on the window's own thread.
+HWND SetParentAndFixStyle(HWND hwnd, HWND newOwner, LONG originalStyle) {
+    HWND previous = SetParent(hwnd, newOwner);
+    auto switchBits = [&](LONG off, LONG on) {
+        LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+        SetWindowLongW(hwnd, GWL_STYLE, (style & ~off) | on);
+        FrameChanged(hwnd, 0);
+    };
+    LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    if (IsDesktop(newOwner)) {
+        if ((originalStyle & WS_POPUP) && (style & WS_CHILD)) {
+            switchBits(WS_CHILD, 0);
+            switchBits(0, WS_POPUP);
+        }
+    } else if (style & WS_POPUP) {
+        switchBits(WS_POPUP, 0);
+        switchBits(0, WS_CHILD);
+    }
+    return previous;
+}
 
 } // namespace
 
@@ -51,15 +89,41 @@ LONG CWindow::Style() const {
     return GetWindowLongW(hWnd, GWL_STYLE);
 }
 void CWindow::SetStyle(LONG style) const {
-    if (Answers())
-        SetWindowLongW(hWnd, GWL_STYLE, style);
+    WriteLong(GWL_STYLE, style, false);
 }
 LONG CWindow::ExStyle() const {
     return GetWindowLongW(hWnd, GWL_EXSTYLE);
 }
 void CWindow::SetExStyle(LONG style) const {
-    if (Answers())
-        SetWindowLongW(hWnd, GWL_EXSTYLE, style);
+    WriteLong(GWL_EXSTYLE, style, false);
+}
+
+void CWindow::WriteLong(int index, LONG value, bool repaint) const {
+    HWND hwnd = hWnd;
+    auto write = [hwnd, index, value, repaint] {
+        SetWindowLongW(hwnd, index, value);
+        if (repaint)
+            FrameChanged(hwnd, 0);
+    };
+    if (IsOwnThreadWindow(hwnd))
+        write();
+    else
+        CallBounded(write);
+}
+
+void CWindow::WriteBits(int index, LONG bits, bool switchOn) const {
+    HWND hwnd = hWnd;
+    // Read and written by the same thread, so that a late write does not undo a change that
+    // was made meanwhile.
+    auto write = [hwnd, index, bits, switchOn] {
+        LONG style = GetWindowLongW(hwnd, index);
+        SetWindowLongW(hwnd, index, switchOn ? (style | bits) : (style & ~bits));
+        FrameChanged(hwnd, 0);
+    };
+    if (IsOwnThreadWindow(hwnd))
+        write();
+    else
+        CallBounded(write);
 }
 
 bool CWindow::IsExistingWindow() const {
@@ -77,20 +141,19 @@ UINT CWindow::GetWindowState() const {
 }
 
 void CWindow::SetWindowState(UINT state) const {
-    // The restored rectangle is left empty on purpose: whoever shows the window in the normal
-    // state sizes it afterwards.
     if (!IsExistingWindow())
         return;
-    // A window that does not answer gets the request queued rather than waited on.
-    if (!Answers()) {
+    // Another thread's window is asked to show itself in the state, which it does when it gets
+    // to it; a placement would wait for it.
+    if (!IsOwnThreadWindow(hWnd)) {
         ShowWindowAsync(hWnd, static_cast<int>(state));
         return;
     }
+    // The restored rectangle is left empty on purpose: whoever shows the window in the normal
+    // state sizes it afterwards.
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     placement.showCmd = state;
-    // Wine refuses placements of other processes' windows; showing the window in the state
-    // gives the same result.
     if (!SetWindowPlacement(hWnd, &placement))
         ShowWindow(hWnd, static_cast<int>(state));
 }
@@ -120,13 +183,31 @@ bool CWindow::Load(HWND hwnd) {
     GetWindowThreadProcessId(hwnd, &PID);
     LastHwnd = GetParent(hwnd);
     hWnd = hwnd;
-    ExecutableName = IsNoWindow(hwnd) ? std::wstring() : GetExecutablePath(hwnd);
+    m_executable.reset();
     Classname = GetWindowClassName(hwnd);
     m_originalStyle = Style();
     m_originalExStyle = ExStyle();
-    SmallIconHandle = GetIconHandle(ICON_SMALL);
-    BigIconHandle = GetIconHandle(ICON_BIG);
+    m_smallIcon.reset();
+    m_bigIcon.reset();
     return IsExistingWindow();
+}
+
+HICON CWindow::SmallIconHandle() const {
+    if (!m_smallIcon)
+        m_smallIcon = GetIconHandle(ICON_SMALL);
+    return *m_smallIcon;
+}
+
+HICON CWindow::BigIconHandle() const {
+    if (!m_bigIcon)
+        m_bigIcon = GetIconHandle(ICON_BIG);
+    return *m_bigIcon;
+}
+
+const std::wstring& CWindow::ExecutableName() const {
+    if (!m_executable)
+        m_executable = IsNoWindow(hWnd) ? std::wstring() : GetExecutablePath(hWnd);
+    return *m_executable;
 }
 
 void CWindow::Resize(int width, int height, bool repaint) const {
@@ -134,29 +215,54 @@ void CWindow::Resize(int width, int height, bool repaint) const {
 }
 
 void CWindow::Move(int x, int y, int width, int height, bool repaint) const {
-    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW);
-    if (!Answers())
-        flags |= SWP_ASYNCWINDOWPOS;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW) | AsyncFor(hWnd);
     SetWindowPos(hWnd, nullptr, x, y, width, height, flags);
 }
 
-void CWindow::Reparent(HWND newOwner, bool setOriginals) {
-    LastHwnd = SetParent(hWnd, newOwner);
-    if (IsDesktop(newOwner)) {
-        // Back on the desktop a pop-up must be a pop-up again: a child window without a parent
-        // has no frame, no taskbar button and cannot be activated.
-        if ((m_originalStyle & WS_POPUP) && GetStyleBit(WS_CHILD)) {
-            SetStyleBit(WS_CHILD, false);
-            SetStyleBit(WS_POPUP, true);
+bool CWindow::Reparent(HWND newOwner, bool setOriginals,
+                       std::function<void(HWND previousParent)> whenLate) {
+    HWND hwnd = hWnd;
+    LONG original = m_originalStyle, originalEx = m_originalExStyle;
+    auto previous = std::make_shared<HWND>(nullptr);
+    DWORD ours = GetCurrentThreadId();
+    auto move = [=] {
+        *previous = SetParentAndFixStyle(hwnd, newOwner, original);
+        // A window of another thread among ours must not tie our input to its thread.
+        SeparateInput(ours, GetWindowThreadProcessId(hwnd, nullptr));
+        if (setOriginals) {
+            SetWindowLongW(hwnd, GWL_STYLE, original);
+            SetWindowLongW(hwnd, GWL_EXSTYLE, originalEx);
         }
-    } else if (GetStyleBit(WS_POPUP)) {
-        SetStyleBit(WS_POPUP, false);
-        SetStyleBit(WS_CHILD, true);
+    };
+    if (IsOwnThreadWindow(hwnd)) {
+        move();
+    } else if (!CallBounded(move, [previous, whenLate] {
+                   if (whenLate)
+                       whenLate(*previous);
+               })) {
+        return false;
     }
-    if (setOriginals) {
-        SetStyle(m_originalStyle);
-        SetExStyle(m_originalExStyle);
-    }
+    LastHwnd = *previous;
+    return true;
+}
+
+bool CWindow::GiveBack(HWND newParent, std::function<void()> whenLate) {
+    for (UINT command : kCapturedMenuCommands)
+        EnableMenuItem(command, true);
+    // Copies: the wrapper may be gone by the time a late parent change ends.
+    CWindow self = *this;
+    auto place = [self] {
+        self.SetWindowState(SW_SHOWNORMAL);
+        self.Resize(kReleasedWidth, kReleasedHeight, true);
+    };
+    bool done = Reparent(newParent, false, [place, whenLate](HWND) {
+        place();
+        if (whenLate)
+            whenLate();
+    });
+    if (done)
+        place();
+    return done;
 }
 
 bool CWindow::GetStyleBit(LONG bit) const {
@@ -167,27 +273,16 @@ bool CWindow::GetExStyleBit(LONG bit) const {
 }
 
 void CWindow::Repaint() const {
-    // The frame change is worked out by the window's own thread; a hung one gets it queued.
-    UINT flags = SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
-    if (!Answers())
-        flags |= SWP_ASYNCWINDOWPOS;
-    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0, flags);
+    // The frame change is worked out by the window's own thread; another one gets it queued.
+    FrameChanged(hWnd, AsyncFor(hWnd));
 }
 
 void CWindow::SetStyleBit(LONG bit, bool switchOn) const {
-    if (!Answers())
-        return;
-    LONG style = Style();
-    SetWindowLongW(hWnd, GWL_STYLE, switchOn ? (style | bit) : (style & ~bit));
-    Repaint();
+    WriteBits(GWL_STYLE, bit, switchOn);
 }
 
 void CWindow::SetExStyleBit(LONG bit, bool switchOn) const {
-    if (!Answers())
-        return;
-    LONG style = ExStyle();
-    SetWindowLongW(hWnd, GWL_EXSTYLE, switchOn ? (style | bit) : (style & ~bit));
-    Repaint();
+    WriteBits(GWL_EXSTYLE, bit, switchOn);
 }
 
 bool CWindow::IsSizable() const {
@@ -285,12 +380,7 @@ void CWindow::RemoveMenuItem(UINT menuItem) const {
 }
 
 UINT CWindow::PositionFlags() const {
-    // A window of another thread that does not answer would otherwise hold this thread until
-    // it does.
-    UINT flags = SWP_NOSIZE | SWP_NOMOVE;
-    if (GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId())
-        flags |= SWP_ASYNCWINDOWPOS;
-    return flags;
+    return SWP_NOSIZE | SWP_NOMOVE | AsyncFor(hWnd);
 }
 
 void CWindow::ZorderTop(bool value) const {
@@ -336,8 +426,7 @@ UINT CWindow::AddMenuItem(UINT itemType, const std::wstring& itemName, HMENU sub
             break;
         }
     }
-    if (Answers())
-        Repaint();
+    Repaint();
     return id;
 }
 
@@ -362,8 +451,7 @@ bool CWindow::Sizeable() const {
 }
 void CWindow::SetSizeable(bool value) const {
     EnableMenuItem(SC_SIZE, value);
-    if (Answers())
-        SetStyleBit(WS_THICKFRAME, value);
+    SetStyleBit(WS_THICKFRAME, value);
 }
 
 bool CWindow::IsTransparent() const {
@@ -392,9 +480,7 @@ TransparencyResult CWindow::MakeOpaque() const {
 }
 
 bool CWindow::Answers() const {
-    // A style write to a window of another thread is taken in by that thread; one that has
-    // stopped answering would hold this thread for as long as it hangs.
-    if (GetWindowThreadProcessId(hWnd, nullptr) == GetCurrentThreadId())
+    if (IsOwnThreadWindow(hWnd))
         return true;
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored) !=

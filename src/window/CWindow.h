@@ -1,7 +1,8 @@
 #pragma once
-#include "tabs/CPicture.h"
+#include "controls/CPicture.h"
 #include <windows.h>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,13 @@ enum TransparencyResult : long {
     kTransparencyOutOfRange = 1,
     kTransparencyError = 2,
 };
+
+// The system-menu commands a captured window does without, in the order they are switched.
+inline constexpr UINT kCapturedMenuCommands[] = {SC_MAXIMIZE, SC_MINIMIZE, SC_MOVE, SC_RESTORE,
+                                                 SC_SIZE};
+// Where and how big a released window is before its final show state is applied.
+constexpr int kReleasedWidth = 500;
+constexpr int kReleasedHeight = 500;
 
 // A system-menu item that has been disabled is marked twice: greyed, and with bit 15 of its
 // command id cleared. The system re-enables the standard commands by id whenever it prepares
@@ -40,20 +48,28 @@ int16_t ShortCoordinate(LONG value);
 
 // Wraps one window handle, as a rule a top-level window of another program. It owns nothing:
 // the window may vanish at any moment, and the wrapper then answers from what it recorded.
+//
+// Nothing here waits long on another program: calls that its thread has to take part in go
+// through ForeignCall, in their asynchronous form or bounded.
 class CWindow {
   public:
     // Recorded data; writing a field changes nothing on the window.
     HWND LocalHwnd = nullptr; // the host form the window was parented into
     std::wstring Classname;
-    HICON SmallIconHandle = nullptr;
-    HICON BigIconHandle = nullptr;
     DWORD PID = 0;
     HWND hWnd = nullptr;
-    HWND LastHwnd = nullptr; // the parent (or owner) before the latest reparenting
-    std::wstring ExecutableName;
+    HWND LastHwnd = nullptr;      // the parent (or owner) before the latest reparenting
     std::wstring Caption = L"%t"; // "%t" stands for the window's current title
     int32_t Width = 0;
     int32_t Height = 0;
+
+    // The window's icons and its program's executable, as recorded. They cost messages to the
+    // window and a look into its process, so they are read when first asked for, once.
+    HICON SmallIconHandle() const;
+    HICON BigIconHandle() const;
+    void SetSmallIconHandle(HICON icon) { m_smallIcon = icon; }
+    void SetBigIconHandle(HICON icon) { m_bigIcon = icon; }
+    const std::wstring& ExecutableName() const;
 
     void CloseWindow() const;
     static int CaptionHeight();
@@ -76,7 +92,17 @@ class CWindow {
 
     bool Load(HWND hwnd);
     void Resize(int width, int height, bool repaint) const;
-    void Reparent(HWND newOwner, bool setOriginals);
+    // Gives the window a new parent; a pop-up becomes a child window (and a child that was a
+    // pop-up becomes one again on the desktop). True when that is done. False when the window's
+    // thread did not take it in time: it happens when that thread gets to it, and then
+    // `whenLate` runs with the parent that was replaced.
+    bool Reparent(HWND newOwner, bool setOriginals,
+                  std::function<void(HWND previousParent)> whenLate = {});
+
+    // Undoes what capture changed: the five system-menu commands come back, and the window
+    // returns to `newParent` normal, 500 x 500 at (0, 0). True when it is done; otherwise it
+    // is done as soon as the window's thread takes the new parent, and `whenLate` runs then.
+    bool GiveBack(HWND newParent, std::function<void()> whenLate = {});
 
     bool GetStyleBit(LONG bit) const;
     bool GetExStyleBit(LONG bit) const;
@@ -131,11 +157,11 @@ class CWindow {
     void RemoveTaskbarButton() const noexcept {}
     void ActivateTaskbarButton() const noexcept {}
 
-    // Whether the window's thread takes messages in, within a short time-out. Calls that wait
-    // for that thread (style writes, placement, reparenting) are not made when it does not.
+    // Whether the window's thread takes messages in, within a short time-out. Only a way to
+    // refuse early: it says nothing about the next call.
     bool Answers() const;
-    // Moves and sizes the window within its parent; a window that does not answer gets the
-    // change queued.
+    // Moves and sizes the window within its parent; another thread's window gets the change
+    // queued.
     void Move(int x, int y, int width, int height, bool repaint) const;
 
     LONG OriginalStyle() const noexcept { return m_originalStyle; }
@@ -146,6 +172,9 @@ class CWindow {
 
   private:
     HICON GetIconHandle(int type) const;
+    // Style words are written by the window's thread; another thread's gets them bounded.
+    void WriteLong(int index, LONG value, bool repaint) const;
+    void WriteBits(int index, LONG bits, bool switchOn) const;
     // Position of the system-menu item with the id (either form), or -1.
     int FindSystemMenuItem(UINT id) const;
     // Z-order changes of a window of another thread are queued to it, not waited on.
@@ -154,6 +183,9 @@ class CWindow {
     // What the window was when it was loaded, so that what capture changes can be given back.
     LONG m_originalStyle = 0;
     LONG m_originalExStyle = 0;
+    mutable std::optional<HICON> m_smallIcon;
+    mutable std::optional<HICON> m_bigIcon;
+    mutable std::optional<std::wstring> m_executable;
 };
 
 } // namespace merilane

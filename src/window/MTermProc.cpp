@@ -1,5 +1,5 @@
 #include "window/MTermProc.h"
-#include "app/ProductInfo.h"
+#include "controls/ProductInfo.h"
 #include "controls/Dialogs.h"
 #include "window/UniqueHandle.h"
 #include "window/UniqueLibrary.h"
@@ -83,13 +83,11 @@ void PostCloseToProcess(DWORD pid) {
 }
 
 bool WaitForProcessExit(DWORD pid, DWORD dialogDelay) {
-    HANDLE opened = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    DWORD openError = GetLastError();
-    UniqueHandle process(opened);
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    // A process that cannot be opened counts as ended: it is gone, or it belongs to someone
+    // this program cannot wait for anyway.
     if (!process)
-        // A process that is gone cannot be opened; neither can one of another user, which may
-        // well be running still and must not be reported as ended.
-        return openError != ERROR_ACCESS_DENIED;
+        return true;
     return WaitForSingleObject(process.get(), dialogDelay) == WAIT_OBJECT_0;
 }
 

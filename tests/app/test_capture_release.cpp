@@ -10,6 +10,7 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 using namespace merilane;
@@ -104,50 +105,6 @@ TEST(Capture, TwiceOrOfAVanishingWindowLeavesNoOrphans) {
     EXPECT_NE(Tabs->GetActiveTab(), nullptr);
 }
 
-TEST(Capture, AHungWindowNeverHoldsTheContainerAndIsNeverLost) {
-    ContainerSession session;
-    auto fixture = ChildProcess::Fixture(
-        {L"--title", L"Hangs in its tab", L"--hang-after", L"3000", L"--style", L"90CF0000"});
-    HWND hwnd = fixture.WaitForWindow(L"Hangs in its tab");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
-    HWND host = ParentOf(hwnd);
-    ASSERT_TRUE(IsDescendantOf(hwnd, session.Container()));
-    Sleep(3500);
-    DWORD start = GetTickCount();
-    Tabs->ActivateTabByIndex(1);
-    Tabs->ActivateTab(Tabs->GetTabByHwnd(hwnd), true);
-    try {
-        ReleaseWindow(hwnd, CapturedWindows->item(hwnd)->LastHwnd, kReleaseNormal, true);
-        ADD_FAILURE() << "a window that does not answer cannot be released";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Number(), kWindowNotResponding);
-    }
-    ReleaseAllWindows(false);
-    EXPECT_LT(GetTickCount() - start, 30000u);
-    // Still whole, still in its tab.
-    EXPECT_EQ(ParentOf(hwnd), host);
-    EXPECT_NE(Tabs->GetTabByHwnd(hwnd), nullptr);
-    EXPECT_NE(CapturedWindows->item(hwnd), nullptr);
-
-    // Closing would destroy it with us: the container says so and stays.
-    {
-        BoxAnswerer first(L"Merilane", IDOK);
-        BoxAnswerer second(L"Merilane", IDOK);
-        SendMessageW(session.Container(), WM_CLOSE, 0, 0);
-        ASSERT_TRUE(first.Answered() && second.Answered());
-        // The prompt, then the notice; which answerer took which is up to their threads.
-        std::wstring both = first.Text() + L"|" + second.Text();
-        EXPECT_NE(both.find(L"Release all windows and close Merilane ?"), std::wstring::npos);
-        EXPECT_NE(both.find(L"does not respond"), std::wstring::npos);
-    }
-    Pump(500);
-    EXPECT_TRUE(IsWindow(session.Container()));
-    EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_EQ(ContainerForm->CloseTimerId, 0u);
-    CapturedWindows->Remove(hwnd); // the session's tear-down cannot give it back either
-}
-
 TEST(Release, BackToTheFormerParentInTheRequestedState) {
     ContainerSession session;
     auto fixture = ChildProcess::Fixture({L"--title", L"Released maximised"});
@@ -228,4 +185,58 @@ TEST(OwnWindows, TheContainerCountsOnlyWhenAskedTo) {
     EXPECT_TRUE(IsOwnWindow(intro, false));
     EXPECT_EQ(GetTopLevelWindow(session.Picture()), session.Container());
     EXPECT_EQ(GetTopLevelWindow(session.Container()), session.Container());
+}
+
+namespace {
+struct PickerWatch {
+    HWND container = nullptr;
+    bool containerDisabled = false;
+    HWND owner = nullptr;
+    static inline PickerWatch* current = nullptr;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND picker = FindWindowW(L"MerilaneTaskList", L"Select a window");
+        if (!current || !picker || !IsWindowVisible(picker))
+            return;
+        KillTimer(nullptr, id);
+        current->containerDisabled = !IsWindowEnabled(current->container);
+        current->owner = GetWindow(picker, GW_OWNER);
+        PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+    }
+};
+} // namespace
+
+TEST(Container, ThePickerIsModalToTheContainerAndATabClickShowsItsWindow) {
+    ContainerSession session;
+    auto a = ChildProcess::Fixture({L"--title", L"Clicked A"});
+    auto b = ChildProcess::Fixture({L"--title", L"Clicked B"});
+    HWND ha = a.WaitForWindow(L"Clicked A"), hb = b.WaitForWindow(L"Clicked B");
+    ASSERT_TRUE(ha && hb);
+    CaptureWindow(ha);
+    CaptureWindow(hb);
+    Tabs->ChangeTabCaption(Tabs->GetTabByHwnd(ha), L"Tab of A");
+    Tabs->ChangeTabCaption(Tabs->GetTabByHwnd(hb), L"Tab of B");
+
+    PickerWatch watch{session.Container()};
+    PickerWatch::current = &watch;
+    SetTimer(nullptr, 0, 50, PickerWatch::Tick);
+    EXPECT_FALSE(ShowCaptureWindowForm());
+    PickerWatch::current = nullptr;
+    EXPECT_TRUE(watch.containerDisabled);
+    EXPECT_EQ(watch.owner, session.Container());
+    EXPECT_TRUE(IsWindowEnabled(session.Container()));
+
+    // A click on A's tab, as the mouse gives it to the tab strip.
+    HWND strip = session.TabStrip();
+    int at = Tabs->GetTabIndexByHwnd(ha) - 1;
+    RECT r{};
+    SendMessageW(strip, TCM_GETITEMRECT, at, reinterpret_cast<LPARAM>(&r));
+    LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageW(strip, WM_LBUTTONUP, 0, point);
+    auto shown = [](HWND w) {
+        return (StyleOf(CapturedWindows->item(w)->LocalHwnd) & WS_VISIBLE) != 0;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return shown(ha) && !shown(hb); }, 5000));
+    EXPECT_EQ(Tabs->GetActiveTab(), Tabs->GetTabByHwnd(ha));
+    EXPECT_EQ(WindowText(session.Container()), L"Tab of A");
 }

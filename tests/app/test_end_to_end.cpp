@@ -70,7 +70,19 @@ class EndToEnd : public testing::Test {
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, 10000));
     }
 
+    // One fixture program with three windows titled `name` one, two and three.
+    std::vector<HWND> Trio(const std::wstring& name) {
+        trioProgram = std::make_unique<ChildProcess>(
+            ChildProcess::Fixture({L"--title", name + L" one", L"--window", L"--title",
+                                   name + L" two", L"--window", L"--title", name + L" three"}));
+        WaitUntil([&] { return trioProgram->Windows().size() == 3; });
+        return {trioProgram->WaitForWindow(name + L" one"),
+                trioProgram->WaitForWindow(name + L" two"),
+                trioProgram->WaitForWindow(name + L" three")};
+    }
+
     std::unique_ptr<ChildProcess> program;
+    std::unique_ptr<ChildProcess> trioProgram;
     std::vector<HWND> listOrder;
     HWND container = nullptr;
     HWND strip = nullptr;
@@ -101,6 +113,15 @@ HWND MainWindowOf(const ChildProcess& notepad) {
 }
 
 void ExpectReleased(HWND window) {
+    // Placement is handed to the window's own thread, which gets to it when it gets to it.
+    WaitUntil(
+        [&] {
+            RECT r{};
+            GetWindowRect(window, &r);
+            return ParentOf(window) == GetDesktopWindow() && !IsZoomed(window) && r.left == 0 &&
+                   r.top == 0 && r.right == 500 && r.bottom == 500;
+        },
+        5000);
     EXPECT_EQ(ParentOf(window), GetDesktopWindow());
     EXPECT_FALSE(IsZoomed(window));
     EXPECT_FALSE(IsIconic(window));
@@ -141,12 +162,9 @@ TEST_F(EndToEnd, NotepadIsCapturedTypedIntoAndReleasedWithItsText) {
 }
 
 TEST_F(EndToEnd, ThreeWindowsPickedAtOnceBecomeThreeTabsInListOrder) {
-    auto fixtures = ChildProcess::Fixture({L"--title", L"Trio one", L"--window", L"--title",
-                                           L"Trio two", L"--window", L"--title", L"Trio three"});
-    ASSERT_TRUE(WaitUntil([&] { return fixtures.Windows().size() == 3; }));
-    std::vector<HWND> trio = {fixtures.WaitForWindow(L"Trio one"),
-                              fixtures.WaitForWindow(L"Trio two"),
-                              fixtures.WaitForWindow(L"Trio three")};
+    std::vector<HWND> trio = Trio(L"Trio");
+    for (HWND w : trio)
+        ASSERT_NE(w, nullptr);
     Start();
     Pick(trio, true);
     ASSERT_TRUE(WaitUntil(
@@ -240,4 +258,78 @@ TEST_F(EndToEnd, AFailingHandlerEndsTheProgramButNotesWorkSurvives) {
     EXPECT_EQ(ParentOf(pad), GetDesktopWindow());
     EXPECT_EQ(ControlText(edit), L"unsaved words");
     EXPECT_TRUE(notepad.Running());
+}
+
+TEST_F(EndToEnd, ExitChosenDuringReleaseAllEndsCleanlyWithEveryWindowOnTheDesktop) {
+    std::vector<HWND> trio = Trio(L"Exit");
+    for (HWND w : trio)
+        ASSERT_NE(w, nullptr);
+    Start();
+    Pick(trio);
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 4; }, 15000));
+
+    // Any box would wait here for an answer that never comes: there must be none.
+    BoxAnswerer anyBox(L"Merilane", IDOK, 10000, program->Pid());
+    Command(L"releaseAll");
+    Command(L"exit");
+    ASSERT_TRUE(program->WaitForExit(15000));
+    DWORD code = 99;
+    GetExitCodeProcess(program->Handle(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(anyBox.Answered()) << anyBox.Text();
+    for (HWND w : trio)
+        ExpectReleased(w);
+}
+
+TEST_F(EndToEnd, AWindowThatHangsInItsTabIsKeptWholeAndMerilaneStaysResponsive) {
+    auto fixture = ChildProcess::Fixture({L"--title", L"Hangs for a while", L"--edit"});
+    HWND held = fixture.WaitForWindow(L"Hangs for a while");
+    ASSERT_NE(held, nullptr);
+    HWND edit = EditOf(held);
+    Start();
+    Pick({held});
+    ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(held, container); }, 10000));
+    TypeInto(edit, L"typed while held");
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"typed while held"; }, 5000));
+
+    const UINT hangNow = WM_APP + 77;
+    HangFixtureOn(held, hangNow, 15000);
+    PostMessageW(held, hangNow, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(held); }, 5000));
+
+    // "Active tab" > "Release": Merilane says so and keeps the window.
+    {
+        BoxAnswerer notice(L"Merilane", IDOK, 10000, program->Pid());
+        Command(L"release");
+        ASSERT_TRUE(WaitUntil([&] { return notice.Answered(); }, 10000));
+        EXPECT_NE(notice.Text().find(L"stays in its tab"), std::wstring::npos) << notice.Text();
+    }
+    EXPECT_TRUE(program->Running());
+    EXPECT_TRUE(IsDescendantOf(held, container));
+    DWORD start = GetTickCount();
+    DWORD_PTR ignored = 0;
+    EXPECT_NE(SendMessageTimeoutW(container, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &ignored), 0);
+    EXPECT_LT(GetTickCount() - start, 100u);
+
+    // Closing with OK destroys nothing: Merilane stays open while the window does not answer.
+    {
+        BoxAnswerer prompt(L"Merilane", IDOK, 10000, program->Pid());
+        BoxAnswerer notice(L"Merilane", IDOK, 10000, program->Pid());
+        PostMessageW(container, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return prompt.Answered() && notice.Answered(); }, 10000));
+        EXPECT_NE((prompt.Text() + notice.Text()).find(L"stays open"), std::wstring::npos);
+    }
+    Pump(500);
+    EXPECT_TRUE(program->Running());
+    EXPECT_TRUE(IsWindow(held));
+    EXPECT_TRUE(IsDescendantOf(held, container));
+
+    // After the hang it is on the desktop, whole; "Release all" leaves it so.
+    ASSERT_TRUE(WaitUntil([&] { return !FixtureHangs(held); }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return ParentOf(held) == GetDesktopWindow(); }, 10000));
+    Command(L"releaseAll");
+    Pump(500);
+    ExpectReleased(held);
+    EXPECT_EQ(ControlText(edit), L"typed while held");
+    EXPECT_TRUE(program->Running());
 }

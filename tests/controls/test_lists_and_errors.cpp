@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "controls/CImageList.h"
 #include "controls/CListView.h"
 #include "controls/CMenuBar.h"
 #include "controls/CTimer.h"
@@ -56,6 +57,22 @@ TEST(ListView, RowsAreKeyedAndKeysAreUnique) {
         EXPECT_EQ(e.Number(), kElementNotFound);
     }
     DestroyWindow(parent);
+}
+
+TEST(ListView, ItsImagesOutliveItAndAreTheImageListsToFree) {
+    CImageList images;
+    images.Add(LoadIconW(nullptr, IDI_APPLICATION), L"a");
+    HIMAGELIST handle = images.Handle();
+    {
+        HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                      nullptr, nullptr, nullptr, nullptr);
+        CListView list;
+        list.Create(parent, 3, false);
+        list.SetSmallIcons(&images);
+        DestroyWindow(parent); // the list view goes with its parent
+    }
+    EXPECT_EQ(ImageList_GetImageCount(handle), 1) << "the list view destroyed a list it shares";
+    EXPECT_EQ(images.Add(LoadIconW(nullptr, IDI_WINLOGO), L"b"), 2);
 }
 
 TEST(MenuBar, HiddenItemsTakeTheirSubtreeAlongAndChecksStay) {

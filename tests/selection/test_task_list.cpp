@@ -230,6 +230,18 @@ TEST(TaskList, AHungWindowCostsAtMostTheTimeOutPerMessage) {
     EXPECT_TRUE(WaitUntil([&] { return tasks.Status(at) == 0; }, 5000));
 }
 
+TEST(TaskList, ATitleLengthOfTwoGigacharactersIsNotBelieved) {
+    auto fixture = ChildProcess::Fixture(
+        {L"--title", L"Claims a huge title", L"--text-length", L"2147483647"});
+    HWND hwnd = OnlyWindow(fixture, L"Claims a huge title");
+    ASSERT_NE(hwnd, nullptr);
+    CTaskList tasks;
+    EXPECT_NO_THROW(tasks.Refresh());
+    long at = tasks.GetIndex(hwnd);
+    ASSERT_NE(at, 0);
+    EXPECT_EQ(tasks.Caption(at), L"Claims a huge title");
+}
+
 TEST(TaskList, ActivateBringsTheTaskForwardAndTerminateAsksItToClose) {
     auto fixture = ChildProcess::Fixture({L"--title", L"To be ended"});
     HWND hwnd = OnlyWindow(fixture, L"To be ended");
@@ -240,7 +252,8 @@ TEST(TaskList, ActivateBringsTheTaskForwardAndTerminateAsksItToClose) {
     long at = tasks.GetIndex(hwnd);
     ASSERT_NE(at, 0);
     EXPECT_TRUE(tasks.Activate(0, hwnd));
-    EXPECT_FALSE(IsIconic(hwnd));
+    // The restore is the task's own thread's to carry out.
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(hwnd); }, 5000));
     EXPECT_EQ(tasks.VDM(at, nullptr), 0);
     EXPECT_TRUE(tasks.Terminate(at, nullptr, 5000));
     EXPECT_TRUE(fixture.WaitForExit(5000));

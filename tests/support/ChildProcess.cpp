@@ -30,7 +30,11 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM lp) {
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != s->pid || (s->visibleOnly && !IsWindowVisible(hwnd)))
         return TRUE;
-    if (!s->title->empty() && WindowText(hwnd) != *s->title)
+    // A fixture that does not answer says so at the end of its title; it is the same window.
+    std::wstring title = WindowText(hwnd);
+    if (FixtureHangs(hwnd))
+        title.resize(title.size() - 7);
+    if (!s->title->empty() && title != *s->title)
         return TRUE;
     s->found->push_back(hwnd);
     return TRUE;
@@ -43,9 +47,21 @@ ChildProcess::ChildProcess(const std::wstring& exe, const std::vector<std::wstri
     for (auto& a : args)
         line += L" " + Quote(a);
     STARTUPINFOW si{sizeof(si)};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &m_info))
-        throw std::runtime_error("cannot start a test program");
+    // Wine now and then refuses a start while another program is on its way up; a moment
+    // later it takes it.
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &si, &m_info)) {
+            error = 0;
+            break;
+        }
+        error = GetLastError();
+        Sleep(200);
+    }
+    if (error)
+        throw std::runtime_error("cannot start a test program (error " + std::to_string(error) +
+                                 ")");
     WaitForInputIdle(m_info.hProcess, 10000);
 }
 

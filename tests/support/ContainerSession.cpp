@@ -11,6 +11,7 @@ namespace merilane::test {
 
 ContainerSession::ContainerSession() {
     Main();
+    FailTestsOnUnhandledFailures();
     WaitUntil([] { return ContainerForm && IsWindowVisible(ContainerForm->ExistingHwnd()); });
 }
 

@@ -1,16 +1,32 @@
 #include "TestSupport.h"
+#include "controls/Error.h"
+#include "controls/Failure.h"
+#include "controls/Text.h"
+#include <gtest/gtest.h>
 #include <mutex>
 #include <set>
 #include <vector>
 
 namespace merilane::test {
 
+namespace {
+bool g_handlerFailed = false;
+} // namespace
+
+void FailTestsOnUnhandledFailures() {
+    g_handlerFailed = false;
+    SetUnhandledFailureHandler([](const std::exception& e) {
+        g_handlerFailed = true;
+        ADD_FAILURE() << "a failure left a handler: " << ToUtf8(DescriptionOf(e));
+    });
+}
+
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         if (condition())
             return true;
-        if (static_cast<int>(GetTickCount() - start) > timeoutMs)
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs || g_handlerFailed)
             return false;
         MSG msg;
         // Bounded: a timer that keeps firing must not keep the clock from being looked at.
@@ -24,6 +40,17 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
 
 void Pump(int milliseconds) {
     WaitUntil([] { return false; }, milliseconds);
+}
+
+void HangFixtureOn(HWND fixtureWindow, UINT message, int ms) {
+    static const UINT arm = RegisterWindowMessageW(L"MerilaneFixtureHangOn");
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(fixtureWindow, arm, message, ms, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+bool FixtureHangs(HWND fixtureWindow) {
+    std::wstring title = WindowText(fixtureWindow);
+    return title.size() >= 7 && title.compare(title.size() - 7, 7, L" [hung]") == 0;
 }
 
 std::wstring WindowText(HWND hwnd) {

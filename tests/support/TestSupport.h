@@ -7,12 +7,23 @@
 
 namespace merilane::test {
 
-// Pumps this thread's messages until the condition holds or the time is up.
+// A failure that leaves one of the program's handlers fails the running test at once, instead
+// of waiting on a message box nobody answers. Main() installs the program's own handler, so
+// whoever calls it installs this one again afterwards.
+void FailTestsOnUnhandledFailures();
+
+// Pumps this thread's messages until the condition holds or the time is up. Gives up at once
+// when a failure has left one of the program's handlers.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Lets this thread's queued and posted messages run for a while.
 void Pump(int milliseconds);
 
 std::wstring WindowText(HWND hwnd);
+
+// The fixture program stops answering the moment its window receives `message`, for `ms`
+// milliseconds (0: for ever); while it hangs its title ends in " [hung]".
+void HangFixtureOn(HWND fixtureWindow, UINT message, int ms);
+bool FixtureHangs(HWND fixtureWindow);
 // What a control of another process holds (asked of the control itself).
 std::wstring ControlText(HWND hwnd);
 HWND ParentOf(HWND hwnd);

@@ -36,7 +36,10 @@ class Navigation : public testing::Test {
 
     CTabStrip& Strip() { return ContainerForm->TabStrip1; }
     int Active() { return Tabs->GetActiveTab() ? Tabs->GetActiveTab()->Index() : 0; }
+    // As the container does: the "Cycle tabbing" mark decides.
     void Cycling(bool on) { ContainerForm->Menu.SetChecked(L"roundRobin", on); }
+    void Next() { Tabs->ActivateNextTab(ContainerForm->Cycling()); }
+    void Previous() { Tabs->ActivatePreviousTab(ContainerForm->Cycling()); }
 
     // What must hold after any activation.
     void ExpectConsistent() {
@@ -64,13 +67,13 @@ class Navigation : public testing::Test {
 TEST_F(Navigation, NextStopsAtTheLastTabUnlessCycling) {
     EXPECT_EQ(Active(), 4);
     Cycling(false);
-    Tabs->ActivateNextTab();
+    Next();
     EXPECT_EQ(Active(), 4);
     Cycling(true);
-    Tabs->ActivateNextTab();
+    Next();
     EXPECT_EQ(Active(), 1);
     ExpectConsistent();
-    Tabs->ActivateNextTab();
+    Next();
     EXPECT_EQ(Active(), 2);
     ExpectConsistent();
 }
@@ -79,13 +82,13 @@ TEST_F(Navigation, PreviousStopsAtTheFirstTabUnlessCycling) {
     Tabs->ActivateTabByIndex(1);
     ASSERT_EQ(Active(), 1);
     Cycling(false);
-    Tabs->ActivatePreviousTab();
+    Previous();
     EXPECT_EQ(Active(), 1);
     Cycling(true);
-    Tabs->ActivatePreviousTab();
+    Previous();
     EXPECT_EQ(Active(), 4);
     ExpectConsistent();
-    Tabs->ActivatePreviousTab();
+    Previous();
     EXPECT_EQ(Active(), 3);
     ExpectConsistent();
 }
@@ -106,15 +109,15 @@ TEST_F(Navigation, ASingleTabCyclesOntoItselfAndNoTabsIsNotAnError) {
         ReleaseWindow(hwnd, CapturedWindows->item(hwnd)->LastHwnd, kReleaseNormal, true);
     ASSERT_EQ(Strip().Count(), 1);
     Cycling(true);
-    Tabs->ActivateNextTab();
+    Next();
     EXPECT_EQ(Active(), 1);
-    Tabs->ActivatePreviousTab();
+    Previous();
     EXPECT_EQ(Active(), 1);
     ExpectConsistent();
 
     Strip().Clear();
-    EXPECT_NO_THROW(Tabs->ActivateNextTab());
-    EXPECT_NO_THROW(Tabs->ActivatePreviousTab());
+    EXPECT_NO_THROW(Next());
+    EXPECT_NO_THROW(Previous());
     EXPECT_NO_THROW(Tabs->ActivateTabByIndex(1));
     EXPECT_EQ(Tabs->GetActiveTab(), nullptr);
 }
@@ -152,6 +155,7 @@ TEST_F(Navigation, AnActivationAskedForFromInsideAnotherOneWinsCleanly) {
         }
     });
     interloper.SetEnabled(true);
+    Sleep(30); // due by the time the activation below lets messages through
     Tabs->ActivateTab(third, true);
     interloper.SetEnabled(false);
     ASSERT_TRUE(fired);
@@ -171,8 +175,8 @@ TEST_F(Navigation, TheContainerTakesTheTabIconOnlyWhenAskedTo) {
     EXPECT_EQ(askBig(), before);
     ContainerForm->Menu.SetChecked(L"alttab_useActiveTabIcon", true);
     Tabs->ActivateTabByIndex(3);
-    EXPECT_EQ(askBig(), CapturedWindows->item(windows[1])->BigIconHandle);
+    EXPECT_EQ(askBig(), CapturedWindows->item(windows[1])->BigIconHandle());
     ContainerForm->Menu.SetChecked(L"alttab_useActiveTabIcon", false);
     Tabs->ActivateTabByIndex(4);
-    EXPECT_EQ(askBig(), CapturedWindows->item(windows[1])->BigIconHandle);
+    EXPECT_EQ(askBig(), CapturedWindows->item(windows[1])->BigIconHandle());
 }

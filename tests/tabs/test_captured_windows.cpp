@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 #include "controls/Error.h"
 #include "tabs/CWindows.h"
-#include "window/Handles.h"
+#include "controls/Handles.h"
 #include <gtest/gtest.h>
 
 using namespace merilane;

@@ -6,7 +6,7 @@
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
 #include "controls/OwnedGraphic.h"
-#include "tabs/CIcon.h"
+#include "controls/CIcon.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
@@ -79,8 +79,8 @@ TEST(WindowIcons, WindowIconFirstThenClassIconThenTheSystemsOwn) {
     ASSERT_NE(foreign, nullptr);
     CWindow w;
     w.Load(foreign);
-    EXPECT_NE(w.SmallIconHandle, nullptr);
-    EXPECT_NE(w.BigIconHandle, nullptr);
+    EXPECT_NE(w.SmallIconHandle(), nullptr);
+    EXPECT_NE(w.BigIconHandle(), nullptr);
 }
 
 TEST(WindowIcons, AHungWindowGetsItsClassIconWithinTheBound) {
@@ -92,17 +92,17 @@ TEST(WindowIcons, AHungWindowGetsItsClassIconWithinTheBound) {
     DWORD elapsed = GetTickCount() - start;
     hung.Resume();
     EXPECT_EQ(icon, classIcon.get());
-    EXPECT_LT(elapsed, 6000u) << "the icon query must give up after its time-out";
+    EXPECT_LT(elapsed, 2000u) << "the icon query must give up after its time-out";
 
     auto fixture = ChildProcess::Fixture({L"--title", L"Hangs at once", L"--hang-after", L"1"});
     HWND foreign = fixture.WaitForWindow(L"Hangs at once");
     ASSERT_NE(foreign, nullptr);
-    Sleep(100);
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(foreign); }, 5000));
     start = GetTickCount();
     HICON fallback = CIcon::GetWindowIconHandle(foreign, ICON_SMALL);
     elapsed = GetTickCount() - start;
     EXPECT_NE(fallback, nullptr);
-    EXPECT_LT(elapsed, 6000u);
+    EXPECT_LT(elapsed, 2000u);
 }
 
 TEST(WindowIcons, SetWindowIconDestroysOnlyWhatTheProgramHandedOver) {
@@ -178,7 +178,8 @@ TEST(TabIcons, SharedIconsShareOneEntryAndIconlessWindowsGetNone) {
     HWND hwnd = fixture.WaitForWindow(L"No icon at all");
     ASSERT_NE(hwnd, nullptr);
     auto window = CapturedWindows->create(hwnd);
-    window->SmallIconHandle = window->BigIconHandle = nullptr;
+    window->SetSmallIconHandle(nullptr);
+    window->SetBigIconHandle(nullptr);
     int before = ContainerForm->imglstTabstrip.Count();
     Tabs->AddTab(window);
     EXPECT_EQ(Tabs->GetTabByHwnd(hwnd)->Image(), L"");

@@ -8,7 +8,7 @@
 #include "tabs/CWindows.h"
 #include "tabs/dlgDocument.h"
 #include "window/CWindow.h"
-#include "window/Handles.h"
+#include "controls/Handles.h"
 #include <gtest/gtest.h>
 
 using namespace merilane;

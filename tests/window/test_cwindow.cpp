@@ -3,16 +3,13 @@
 #include "WindowTesting.h"
 #include "controls/Error.h"
 #include "window/CWindow.h"
-#include "window/Handles.h"
+#include "controls/Handles.h"
 #include <gtest/gtest.h>
 
 using namespace merilane;
 using namespace merilane::test;
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 TEST(CWindowText, TitlesInAnyScriptComeBackIntact) {
     const std::wstring titles[] = {
@@ -101,10 +98,10 @@ TEST(CWindowLoad, RecordsWhatTheWindowIs) {
     GetWindowRect(hwnd, &r);
     EXPECT_EQ(w.Width, r.right - r.left);
     EXPECT_EQ(w.Height, r.bottom - r.top);
-    ASSERT_GE(w.ExecutableName.size(), 20u);
-    EXPECT_EQ(w.ExecutableName.substr(w.ExecutableName.size() - 20), L"merilane_fixture.exe");
-    EXPECT_NE(w.SmallIconHandle, nullptr);
-    EXPECT_NE(w.BigIconHandle, nullptr);
+    ASSERT_GE(w.ExecutableName().size(), 20u);
+    EXPECT_EQ(w.ExecutableName().substr(w.ExecutableName().size() - 20), L"merilane_fixture.exe");
+    EXPECT_NE(w.SmallIconHandle(), nullptr);
+    EXPECT_NE(w.BigIconHandle(), nullptr);
     EXPECT_EQ(w.Caption, L"%t");
     EXPECT_EQ(w.LocalHwnd, nullptr);
 }

@@ -1,7 +1,7 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
 #include "ThreadWindow.h"
-#include "app/ProductInfo.h"
+#include "controls/ProductInfo.h"
 #include "window/MTermProc.h"
 #include <gtest/gtest.h>
 #include <iostream>

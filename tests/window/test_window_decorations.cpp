@@ -11,7 +11,6 @@ using namespace merilane::test;
 
 namespace {
 
-
 // The alpha a layered window has been given; -1 when it has none.
 int AlphaOf(HWND hwnd) {
     BYTE alpha = 0;
@@ -125,7 +124,7 @@ TEST(CWindowHung, DecorationsOfAHungWindowDoNotHoldTheCaller) {
     auto fixture = ChildProcess::Fixture({L"--title", L"Hung window", L"--hang-after", L"0"});
     HWND hwnd = fixture.WaitForWindow(L"Hung window");
     ASSERT_NE(hwnd, nullptr);
-    Pump(300); // it has stopped answering by now
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(hwnd); }, 5000));
     CWindow w = Loaded(hwnd);
     LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
     DWORD start = GetTickCount();

@@ -1,5 +1,5 @@
 #pragma once
-#include "tabs/CPicture.h"
+#include "controls/CPicture.h"
 #include <windows.h>
 
 namespace merilane {
@@ -28,7 +28,9 @@ class CIcon {
     // How many icons handed over to windows are waiting to be replaced.
     static int IconsHandedOver() noexcept;
 
-    static constexpr UINT kIconQueryTimeoutMs = 3000;
+    // A window that takes longer than this to name its icon gets its class icon: the question
+    // is asked on the user-interface thread, which must not wait long.
+    static constexpr UINT kIconQueryTimeoutMs = 500;
 };
 
 } // namespace merilane

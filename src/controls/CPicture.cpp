@@ -1,4 +1,4 @@
-#include "tabs/CPicture.h"
+#include "controls/CPicture.h"
 
 namespace merilane {
 

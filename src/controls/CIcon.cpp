@@ -1,5 +1,5 @@
-#include "tabs/CIcon.h"
-#include "window/Handles.h"
+#include "controls/CIcon.h"
+#include "controls/Handles.h"
 #include <algorithm>
 #include <vector>
 

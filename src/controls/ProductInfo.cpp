@@ -1,4 +1,4 @@
-#include "app/ProductInfo.h"
+#include "controls/ProductInfo.h"
 #include <windows.h>
 #include <vector>
 

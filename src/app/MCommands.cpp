@@ -1,0 +1,120 @@
+#include "app/MCommands.h"
+#include "controls/Dialogs.h"
+#include "controls/Failure.h"
+#include "controls/ProductInfo.h"
+#include <deque>
+#include <vector>
+
+namespace merilane {
+namespace {
+
+constexpr UINT kRunWaiting = WM_APP + 0x302;
+
+int g_depth = 0;
+std::deque<std::function<void()>> g_waiting;
+std::vector<std::wstring> g_notices;
+
+LRESULT CALLBACK DeferProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// Commands that had to wait are started from the message loop, never from inside the command
+// that made them wait.
+HWND DeferWindow() {
+    static HWND window = nullptr;
+    if (window && IsWindow(window))
+        return window;
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.lpfnWndProc = DeferProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"MerilaneCommands";
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    window = CreateWindowExW(0, L"MerilaneCommands", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    return window;
+}
+
+void ScheduleWaiting() {
+    if (!g_waiting.empty())
+        PostMessageW(DeferWindow(), kRunWaiting, 0, 0);
+}
+
+void TellNotices() {
+    if (g_notices.empty())
+        return;
+    std::wstring text;
+    for (auto& notice : g_notices)
+        text += (text.empty() ? L"" : L"\r\n\r\n") + notice;
+    g_notices.clear();
+    MsgBox(text, MB_OK | MB_ICONINFORMATION, Product().name);
+}
+
+// Ends a command whichever way it leaves.
+struct CommandScope {
+    CommandScope() noexcept { ++g_depth; }
+    ~CommandScope() {
+        if (g_depth == 1) {
+            try {
+                TellNotices();
+            } catch (...) {
+            }
+        }
+        if (--g_depth == 0)
+            ScheduleWaiting();
+    }
+};
+
+LRESULT CALLBACK DeferProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != kRunWaiting)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    // Posted when the last command ended; another may have started since, and then this one
+    // waits for that one's end in turn.
+    if (g_depth > 0 || g_waiting.empty())
+        return 0;
+    std::function<void()> next = std::move(g_waiting.front());
+    g_waiting.pop_front();
+    try {
+        RunCommand(std::move(next));
+    } catch (...) {
+        HandleCurrentFailure();
+    }
+    return 0;
+}
+
+} // namespace
+
+void RunCommand(std::function<void()> command) {
+    if (g_depth > 0) {
+        g_waiting.push_back(std::move(command));
+        return;
+    }
+    CommandScope scope;
+    command();
+}
+
+bool CommandRunning() noexcept {
+    return g_depth > 0;
+}
+
+int CommandsWaiting() noexcept {
+    return static_cast<int>(g_waiting.size());
+}
+
+CommandPause::CommandPause() noexcept : m_depth(g_depth) {
+    g_depth = 0;
+    ScheduleWaiting();
+}
+
+CommandPause::~CommandPause() {
+    g_depth = m_depth;
+}
+
+void NoteNotResponding(const std::wstring& notice) {
+    g_notices.push_back(notice);
+    if (g_depth == 0)
+        TellNotices();
+}
+
+} // namespace merilane

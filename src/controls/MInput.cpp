@@ -1,0 +1,24 @@
+#include "controls/MInput.h"
+
+namespace merilane {
+namespace {
+
+BOOL CALLBACK SeparateChild(HWND child, LPARAM self) {
+    DWORD thread = GetWindowThreadProcessId(child, nullptr);
+    SeparateInput(static_cast<DWORD>(self), thread);
+    return TRUE;
+}
+
+} // namespace
+
+void SeparateInput(DWORD threadOfOurs, DWORD thread) noexcept {
+    if (threadOfOurs && thread && threadOfOurs != thread)
+        AttachThreadInput(threadOfOurs, thread, FALSE);
+}
+
+void SeparateForeignInput(HWND topLevel) noexcept {
+    if (topLevel && IsWindow(topLevel))
+        EnumChildWindows(topLevel, SeparateChild, static_cast<LPARAM>(GetCurrentThreadId()));
+}
+
+} // namespace merilane
