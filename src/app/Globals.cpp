@@ -10,8 +10,6 @@ std::unique_ptr<frmSSTab> ContainerForm;
 std::shared_ptr<CSSTab> Tabs;
 std::shared_ptr<CWindows> CapturedWindows;
 std::shared_ptr<CWindow> ContainerWindow;
-bool NewCaptureRequested = false;
-HHOOK KeyboardHookHandle = nullptr;
 
 COLORREF ActiveTabBackColor = RGB(255, 255, 230);
 COLORREF InactiveTabBackColor = RGB(207, 207, 207);

@@ -14,8 +14,6 @@ extern std::unique_ptr<frmSSTab> ContainerForm;
 extern std::shared_ptr<CSSTab> Tabs;
 extern std::shared_ptr<CWindows> CapturedWindows;
 extern std::shared_ptr<CWindow> ContainerWindow;
-extern bool NewCaptureRequested;
-extern HHOOK KeyboardHookHandle;
 
 extern COLORREF ActiveTabBackColor;
 extern COLORREF InactiveTabBackColor;

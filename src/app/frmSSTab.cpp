@@ -7,6 +7,8 @@
 #include "controls/Failure.h"
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
+#include "controls/Text.h"
+#include "selection/CTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
@@ -68,13 +70,25 @@ constexpr const wchar_t* kStillHeldMessage =
 
 constexpr int kRightButton = 2;
 
+// Tab captions are compared on this many characters only.
+constexpr size_t kCaptionComparison = 22;
+
+std::wstring Compared(const std::wstring& caption) {
+    return Trim(caption).substr(0, kCaptionComparison);
+}
+
+constexpr const wchar_t* kKeybindingLines = L"CTRL  + TAB\r\nSHIFT + TAB\r\nCTRL  + #[TABNUM]";
+
 // Design-time client area of the container, in twips.
 constexpr long kDesignWidth = 9255;
 constexpr long kDesignHeight = 6690;
 
 } // namespace
 
-frmSSTab::frmSSTab() : Menu(MenuTree()) {}
+frmSSTab::frmSSTab() : Menu(MenuTree()) {
+    Timer1.OnTick([this] { Timer1_Timer(); });
+    Timer2.OnTick([this] { Timer2_Timer(); });
+}
 
 UINT frmSSTab::MenuCommandId(const std::wstring& name) {
     auto tree = MenuTree();
@@ -137,8 +151,9 @@ void frmSSTab::Form_Load() {
     IntroForm = std::make_unique<frmIntro>();
     CaptureWindow(IntroForm->hWnd());
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));
+    InitKeyMap();
     SetDefaultColors();
-    // The watch timers are switched on once they have work to do.
+    EnableTimers();
     for (const wchar_t* hidden :
          {L"debug", L"keybinding", L"fonts", L"colors", L"icons", L"switch"})
         Menu.SetVisible(hidden, false);
@@ -198,10 +213,7 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
         return;
     }
     DisableTimers();
-    if (KeyboardHookHandle) {
-        UnhookWindowsHookEx(KeyboardHookHandle);
-        KeyboardHookHandle = nullptr;
-    }
+    RemoveKeyboardHook();
     Tabs.reset();
     ContainerWindow.reset();
     if (IntroForm) {
@@ -316,7 +328,179 @@ void frmSSTab::RunMenuCommand(const std::wstring& name) {
     } else if (name == L"release") {
         if (auto window = Tabs ? Tabs->GetActiveChildWindow() : nullptr)
             ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
+    } else if (name == L"options_enable_keybindings") {
+        SwitchKeybindings();
     }
+}
+
+void frmSSTab::SwitchKeybindings() {
+    bool enabled = Menu.Checked(L"options_enable_keybindings");
+    std::wstring text = std::wstring(enabled ? L"This will disable the keybindings:"
+                                             : L"This will enable the keybindings:") +
+                        L"\r\n" + kKeybindingLines;
+    // The hook stays installed either way; it reads the mark on every key.
+    if (MsgBox(text, MB_OKCANCEL | MB_ICONQUESTION, L"Keybindings") == IDOK)
+        Menu.SetChecked(L"options_enable_keybindings", !enabled);
+    RefocusActiveTab();
+}
+
+long frmSSTab::GetWindowZorder(HWND hwnd) const {
+    CTaskList tasks;
+    tasks.Refresh();
+    for (long i = 1; i <= tasks.Count(); ++i)
+        if (tasks.hWnd(i) == hwnd)
+            return i;
+    return 0;
+}
+
+void frmSSTab::Timer1_Timer() {
+    // A command that changes the tabs is under way: the next tick looks again.
+    if (CommandRunning() || !Tabs || !CapturedWindows)
+        return;
+    RunCommand([this] {
+        HWND form = ExistingHwnd();
+        // Without tabs the container is titled after the program alone.
+        if (TabStrip1.Count() == 0 && Caption() != FormatTitle(L"%d"))
+            SetCaption(FormatTitle(L"%d"));
+
+        // A captured window brought forward by other means (the taskbar, ALT + TAB) takes
+        // its tab along.
+        if (auto active = Tabs->GetActiveChildWindow()) {
+            HWND foreground = GetForegroundWindow();
+            if (IsOwnWindow(foreground, false) && foreground != active->hWnd) {
+                if (TabPtr tab = Tabs->GetTabByHwnd(foreground)) {
+                    BringWindowToTop(form);
+                    try {
+                        Tabs->ActivateTab(tab, true);
+                    } catch (const std::exception&) {
+                    }
+                }
+            }
+        }
+
+        // "Show main menu" only while the intro screen is not a tab; "Active tab" while a
+        // window other than the intro screen is active.
+        if (TabStrip1.Count() == 0) {
+            Menu.SetEnabled(L"intro", true);
+            Menu.SetEnabled(L"mnuActiveTab", false);
+        } else {
+            if (IntroForm) {
+                bool introIsTab =
+                    IntroForm->IsLoaded() && IsOwnWindow(IntroForm->ExistingHwnd(), false);
+                Menu.SetEnabled(L"intro", !introIsTab);
+                Menu.SetEnabled(L"mnuActiveTab", !introIsTab);
+            } else {
+                Menu.SetEnabled(L"intro", true);
+            }
+            auto active = Tabs->GetActiveChildWindow();
+            if (!Menu.Enabled(L"mnuActiveTab") && active && !IsIntroScreen(active->hWnd))
+                Menu.SetEnabled(L"mnuActiveTab", true);
+        }
+
+        // The keyboard bindings come the first time the program is in front, once.
+        if (!HookInstalled && IsOwnWindow(GetForegroundWindow(), true))
+            HookInstalled = InstallKeyboardHook(*this);
+
+        WatchCapturedWindows();
+    });
+}
+
+void frmSSTab::WatchCapturedWindows() {
+    HWND form = ExistingHwnd();
+    for (auto& window : CapturedWindows->NewEnum()) {
+        // Anything may have gone since the walk began.
+        if (!Tabs || !CapturedWindows)
+            return;
+        if (window->IsExistingWindow()) {
+            std::wstring caption = window->ReplacedCaption(0);
+            if (TabPtr tab = Tabs->GetTabByHwnd(window->hWnd))
+                if (Compared(tab->Caption()) != Compared(caption))
+                    Tabs->ChangeTabCaption(tab, caption);
+            if (window->IsForegroundWindow()) {
+                std::wstring title = FormatTitle(caption + L" - %d");
+                if (Caption() != title)
+                    SetWindowTextW(form, title.c_str());
+            }
+        } else {
+            RemoveWindowTab(window);
+            if (Tabs && Tabs->GetActiveTab())
+                Tabs->ActivateTab(Tabs->GetActiveTab());
+        }
+    }
+}
+
+void frmSSTab::Timer2_Timer() {
+    if (NewCaptureRequested) {
+        // One picker at a time: the request waits while one is open or a command runs.
+        if (CommandRunning() || IsPickerOpen())
+            return;
+        RunCommand([] {
+            ShowCaptureWindowForm();
+            NewCaptureRequested = false;
+        });
+        return;
+    }
+    // The container stays above other programs while one of its windows is in front. The
+    // position is read from the desktop's z-order without asking any window.
+    HWND foreground = GetForegroundWindow();
+    if (!IsOwnWindow(foreground, false))
+        return;
+    if (CTaskList::ZorderOf(ExistingHwnd()) > 1) {
+        CWindow container;
+        container.Load(ExistingHwnd());
+        container.ZorderTop(true);
+        ForceForeground(foreground);
+    }
+}
+
+bool frmSSTab::IsOwnForeground(bool includeContainer) {
+    return IsOwnWindow(GetForegroundWindow(), includeContainer);
+}
+
+bool frmSSTab::KeyBindingsEnabled() {
+    return Menu.Checked(L"options_enable_keybindings");
+}
+
+bool frmSSTab::HasActiveTab() {
+    return Tabs && Tabs->GetActiveTab();
+}
+
+void frmSSTab::Carry(KeyAction action, int tab) {
+    switch (action) {
+    case KeyAction::NewCapture:
+        NewCaptureRequested = true;
+        return;
+    case KeyAction::ContainerForward:
+        if (ContainerWindow)
+            ForceForeground(ContainerWindow->hWnd);
+        return;
+    default:
+        break;
+    }
+    RunCommand([action, tab] {
+        if (!Tabs || !ContainerForm)
+            return;
+        switch (action) {
+        case KeyAction::NextTab:
+            Tabs->ActivateNextTab(ContainerForm->Cycling());
+            break;
+        case KeyAction::PreviousTab:
+            Tabs->ActivatePreviousTab(ContainerForm->Cycling());
+            break;
+        case KeyAction::ActivateTab:
+            Tabs->ActivateTabByIndex(tab);
+            break;
+        case KeyAction::ChangeCaption:
+            ChangeActiveCaption();
+            break;
+        case KeyAction::ReleaseActive:
+            if (auto window = Tabs->GetActiveChildWindow())
+                ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
+            break;
+        default:
+            break;
+        }
+    });
 }
 
 LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

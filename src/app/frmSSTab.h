@@ -7,6 +7,7 @@
 #include "controls/CTimer.h"
 #include "controls/OwnedGraphic.h"
 #include "tabs/TabHost.h"
+#include "window/MKeyboard.h"
 #include <memory>
 
 namespace merilane {
@@ -14,7 +15,7 @@ namespace merilane {
 class frmIntro;
 
 // The container: a tab per captured window, with the display area that holds the host forms.
-class frmSSTab : public CForm, public TabHost {
+class frmSSTab : public CForm, public TabHost, public KeyboardHost {
   public:
     frmSSTab();
     ~frmSSTab() override;
@@ -28,10 +29,21 @@ class frmSSTab : public CForm, public TabHost {
 
     std::unique_ptr<frmIntro> IntroForm;
     UINT_PTR CloseTimerId = 0;
+    // Whether the watch timer has installed the keyboard hook; once true, true for good.
+    bool HookInstalled = false;
 
     void DisableTimers();
     void EnableTimers();
     bool IsIntroScreen(HWND hwnd) const;
+    // The 1-based position of the window in a freshly built task table, 0 when it is not
+    // listed. Costs a message or four to every window on the desktop: the timers ask the
+    // same question without them.
+    long GetWindowZorder(HWND hwnd) const;
+
+    // The watch loop (every 200 ms) and the capture-request and z-order keeper (as often as
+    // the system allows).
+    void Timer1_Timer();
+    void Timer2_Timer();
 
     void Form_Resize() override;
 
@@ -46,6 +58,12 @@ class frmSSTab : public CForm, public TabHost {
     bool UseActiveTabIconForTaskbar() const override;
     // Whether "Cycle tabbing" is on.
     bool Cycling() const;
+
+    // What the keyboard bindings need of the container.
+    bool IsOwnForeground(bool includeContainer) override;
+    bool KeyBindingsEnabled() override;
+    bool HasActiveTab() override;
+    void Carry(KeyAction action, int tab) override;
 
     // The command id of a menu item, the same in every run.
     static UINT MenuCommandId(const std::wstring& name);
@@ -65,6 +83,8 @@ class frmSSTab : public CForm, public TabHost {
 
   private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
+    void WatchCapturedWindows();
+    void SwitchKeybindings();
     void RunMenuCommand(const std::wstring& name);
     void TabStrip1_Click();
     void TabStrip1_MouseUp(int button);

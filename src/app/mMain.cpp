@@ -113,6 +113,10 @@ int RunMessageLoop() {
     return static_cast<int>(msg.wParam);
 }
 
+bool IsPickerOpen() noexcept {
+    return g_pickerOpen;
+}
+
 bool ShowCaptureWindowForm() {
     if (g_pickerOpen)
         return false;

@@ -23,6 +23,7 @@ enum ReleaseState : UINT { kReleaseNormal = 1, kReleaseMinimised = 2, kReleaseMa
 // Lets the user pick windows and captures each; true when at least one was captured. Only one
 // picker is open at a time: asking while one is open does nothing.
 bool ShowCaptureWindowForm();
+bool IsPickerOpen() noexcept;
 // Captures the window into a new tab. A window that does not answer is not taken in: the user
 // hears of it, and it stays where it is.
 void CaptureWindow(HWND hwnd);

@@ -188,6 +188,23 @@ void CTaskList::Refresh() {
             AddTask(h);
 }
 
+long CTaskList::ZorderOf(HWND hwnd, int mode) {
+    long position = 0;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (!IsTaskWindow(h, mode))
+            continue;
+        // A task is listed with its owner's title, and never without one.
+        HWND source = OwnerOf(h);
+        wchar_t first[2] = {};
+        if (InternalGetWindowText(source ? source : h, first, 2) <= 0)
+            continue;
+        ++position;
+        if (h == hwnd)
+            return position;
+    }
+    return 0;
+}
+
 bool CTaskList::Valid(long index, HWND hwnd) {
     long at = Resolve(index, hwnd);
     if (!Entry(at))

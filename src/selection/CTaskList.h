@@ -49,6 +49,11 @@ class CTaskList {
     // The most of a window's title the table keeps.
     static constexpr DWORD_PTR kLongestCaption = 4096;
 
+    // The 1-based position the window would have in a freshly refreshed table, 0 when it would
+    // not be listed; found without sending any window a message (titles are read as the
+    // system keeps them), so that it can be asked as often as wanted.
+    static long ZorderOf(HWND hwnd, int mode = 0);
+
     // The qualification rules, on their own.
     static bool IsToolWindow(HWND hwnd);
     static bool IsTaskWindow(HWND hwnd, int mode);

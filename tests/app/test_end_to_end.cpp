@@ -4,6 +4,7 @@
 #include "app/frmSSTab.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 using namespace merilane;
@@ -332,4 +333,87 @@ TEST_F(EndToEnd, AWindowThatHangsInItsTabIsKeptWholeAndMerilaneStaysResponsive) 
     ExpectReleased(held);
     EXPECT_EQ(ControlText(edit), L"typed while held");
     EXPECT_TRUE(program->Running());
+}
+
+TEST_F(EndToEnd, ThreeProgramsPickedInOneGoGetTabsTitledAfterThemInRowOrder) {
+    std::vector<HWND> trio = Trio(L"Titled");
+    for (HWND w : trio)
+        ASSERT_NE(w, nullptr);
+    Start();
+    Pick(trio);
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 4; }, 15000));
+    std::vector<std::wstring> expected{L"Main menu"};
+    for (HWND w : listOrder)
+        expected.push_back(WindowText(w));
+    EXPECT_TRUE(WaitUntil([&] { return RemoteTabCaptions(strip) == expected; }, 5000));
+    // The container is titled after the captured window in front.
+    HWND front = listOrder.back();
+    EXPECT_TRUE(WaitUntil(
+        [&] { return WindowText(container) == WindowText(front) + L" - Merilane 0.2.156 (beta) "; },
+        5000));
+}
+
+namespace {
+
+// Keys the way a user would give them: both roads Windows programs get keys by.
+struct KeyRoad {
+    const char* name;
+    std::function<void(const std::vector<WORD>&, const std::string&)> send;
+};
+
+const KeyRoad kKeyRoads[] = {
+    {"SendInput", [](const std::vector<WORD>& keys, const std::string&) { SendKeys(keys); }},
+    {"xdotool", [](const std::vector<WORD>&, const std::string& x) { XdotoolKey(x); }},
+};
+
+} // namespace
+
+TEST_F(EndToEnd, KeysSwitchTabsFromInsideCapturedProgramsAndTheSwitchTurnsThemOff) {
+    std::vector<HWND> trio = Trio(L"Keyed");
+    for (HWND w : trio)
+        ASSERT_NE(w, nullptr);
+    Start();
+    Pick(trio);
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 4 && ActiveTab() == 4; }, 15000));
+
+    for (const KeyRoad& road : kKeyRoads) {
+        SCOPED_TRACE(road.name);
+        // The bindings arrive with the watch timer's first tick that finds Merilane in front,
+        // which may come a moment after the capture: the first key is given until it takes.
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                road.send({VK_CONTROL, '1'}, "ctrl+1");
+                return WaitUntil([&] { return ActiveTab() == 1; }, 400);
+            },
+            5000));
+        road.send({VK_CONTROL, VK_TAB}, "ctrl+Tab");
+        EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 2; }, 5000));
+        road.send({VK_SHIFT, VK_TAB}, "shift+Tab");
+        EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 1; }, 5000));
+        road.send({VK_CONTROL, '4'}, "ctrl+4");
+        EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 4; }, 5000));
+    }
+
+    auto answerSwitch = [&](int button) {
+        BoxAnswerer box(L"Keybindings", button, 10000, program->Pid());
+        Command(L"options_enable_keybindings");
+        EXPECT_TRUE(WaitUntil([&] { return box.Answered(); }, 10000));
+        return box.Text();
+    };
+    EXPECT_EQ(
+        answerSwitch(IDCANCEL),
+        L"This will disable the keybindings:\r\nCTRL  + TAB\r\nSHIFT + TAB\r\nCTRL  + #[TABNUM]");
+    SendKeys({VK_CONTROL, '2'});
+    EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 2; }, 5000)) << "Cancel keeps them on";
+
+    answerSwitch(IDOK);
+    SendKeys({VK_CONTROL, '1'});
+    Pump(1000);
+    EXPECT_EQ(ActiveTab(), 2) << "switched off";
+
+    EXPECT_EQ(
+        answerSwitch(IDOK),
+        L"This will enable the keybindings:\r\nCTRL  + TAB\r\nSHIFT + TAB\r\nCTRL  + #[TABNUM]");
+    SendKeys({VK_CONTROL, '1'});
+    EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 1; }, 5000)) << "and back on";
 }

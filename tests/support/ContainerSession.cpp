@@ -6,16 +6,22 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
+#include "window/MKeyboard.h"
 
 namespace merilane::test {
 
-ContainerSession::ContainerSession() {
+ContainerSession::ContainerSession(Timers timers) {
     Main();
     FailTestsOnUnhandledFailures();
+    if (timers == Timers::Off)
+        ContainerForm->DisableTimers();
     WaitUntil([] { return ContainerForm && IsWindowVisible(ContainerForm->ExistingHwnd()); });
 }
 
 ContainerSession::~ContainerSession() {
+    if (ContainerForm)
+        ContainerForm->DisableTimers();
+    RemoveKeyboardHook();
     GiveBackAllWindows();
     if (ContainerForm && ContainerForm->CloseTimerId)
         KillTimer(ContainerForm->ExistingHwnd(), ContainerForm->CloseTimerId);

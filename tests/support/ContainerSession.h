@@ -7,7 +7,10 @@ namespace merilane::test {
 // afterwards with every foreign window given back first.
 class ContainerSession {
   public:
-    ContainerSession();
+    enum class Timers { Off, On };
+    // The watch timers run only when a test asks for them: a test of anything else must not
+    // race them.
+    explicit ContainerSession(Timers timers = Timers::Off);
     ~ContainerSession();
     ContainerSession(const ContainerSession&) = delete;
     ContainerSession& operator=(const ContainerSession&) = delete;

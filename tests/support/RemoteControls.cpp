@@ -80,6 +80,66 @@ int RemoteListView::RowOf(HWND window) const {
     return -1;
 }
 
+std::vector<std::wstring> RemoteTabCaptions(HWND strip) {
+    std::vector<std::wstring> captions;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(strip, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return captions;
+    auto* base = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    int count = static_cast<int>(SendMessageW(strip, TCM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; base && i < count; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = reinterpret_cast<wchar_t*>(base + kTextOffset);
+        item.cchTextMax = 256;
+        WriteProcessMemory(process, base, &item, sizeof(item), nullptr);
+        SendMessageW(strip, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(base));
+        wchar_t text[256] = {};
+        ReadProcessMemory(process, base + kTextOffset, text, sizeof(text) - sizeof(wchar_t),
+                          nullptr);
+        captions.emplace_back(text);
+    }
+    if (base)
+        VirtualFreeEx(process, base, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return captions;
+}
+
+void SendKeys(const std::vector<WORD>& down) {
+    std::vector<INPUT> inputs;
+    auto key = [&](WORD vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    for (WORD vk : down)
+        key(vk, false);
+    for (auto it = down.rbegin(); it != down.rend(); ++it)
+        key(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool XdotoolKey(const std::string& keys) {
+    // Wine starts programs of the machine it runs on as well as Windows ones.
+    std::wstring line =
+        L"Z:\\usr\\bin\\xdotool key --delay 30 " + std::wstring(keys.begin(), keys.end());
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
 std::vector<HWND> ChildrenOf(HWND parent, const std::wstring& className, const std::wstring& text) {
     std::vector<HWND> found;
     ChildSearch s{&className, &text, &found};

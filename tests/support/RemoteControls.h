@@ -27,6 +27,15 @@ class RemoteListView {
     void* m_remote = nullptr;
 };
 
+// The tab captions of another process's tab control.
+std::vector<std::wstring> RemoteTabCaptions(HWND strip);
+
+// Keys as a user types them: through the system's input (SendInput), or as X keyboard input
+// through xdotool, which Wine turns into the same key events. `keys` are xdotool's names, such
+// as "ctrl+Tab" or "shift+Tab".
+void SendKeys(const std::vector<WORD>& down);
+bool XdotoolKey(const std::string& keys);
+
 // The children of a window with the class (and text, if given), in z-order.
 std::vector<HWND> ChildrenOf(HWND parent, const std::wstring& className,
                              const std::wstring& text = {});

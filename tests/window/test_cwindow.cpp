@@ -151,7 +151,13 @@ TEST(CWindowStyles, VisibleWritesTheStyleBitAndStateFollowsPlacement) {
     EXPECT_EQ(w.GetWindowState(), static_cast<UINT>(SW_SHOWMAXIMIZED));
     w.SetWindowState(SW_SHOWNORMAL);
     w.Resize(321, 234, true);
-    EXPECT_TRUE(WaitUntil([&] { return !IsZoomed(hwnd); }, 5000));
+    // Both are the window's own thread's to carry out, in the order asked.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            RECT now = RectInParent(hwnd);
+            return !IsZoomed(hwnd) && now.right - now.left == 321;
+        },
+        5000));
     EXPECT_EQ(w.GetWindowState(), static_cast<UINT>(SW_SHOWNORMAL));
     RECT r = RectInParent(hwnd);
     EXPECT_EQ(r.right - r.left, 321);

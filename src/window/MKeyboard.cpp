@@ -1,0 +1,185 @@
+#include "window/MKeyboard.h"
+#include "controls/Failure.h"
+#include <deque>
+
+namespace merilane {
+
+KeyBindings KeyMap;
+bool NewCaptureRequested = false;
+bool AltTabPending = false;
+UniqueHook KeyboardHookHandle;
+
+namespace {
+
+constexpr UINT kCarry = WM_APP + 0x303;
+
+KeyboardHost* g_host = nullptr;
+std::deque<std::pair<KeyAction, int>> g_asked;
+double g_longestCallMs = 0;
+
+bool IsKeyMessage(WPARAM message) {
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
+           message == WM_SYSKEYUP;
+}
+
+const std::wstring* Bound(const KeyBindings& bindings, DWORD vk) {
+    for (auto& [key, command] : bindings)
+        if (key == vk)
+            return &command;
+    return nullptr;
+}
+
+double NowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+LRESULT CALLBACK CarryProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != kCarry)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    if (g_asked.empty() || !g_host)
+        return 0;
+    auto [action, tab] = g_asked.front();
+    g_asked.pop_front();
+    try {
+        g_host->Carry(action, tab);
+    } catch (...) {
+        HandleCurrentFailure();
+    }
+    return 0;
+}
+
+// What the keys ask for is carried out from the thread's message loop, in the order asked.
+HWND CarryWindow() {
+    static HWND window = nullptr;
+    if (window && IsWindow(window))
+        return window;
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.lpfnWndProc = CarryProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"MerilaneKeys";
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    window = CreateWindowExW(0, L"MerilaneKeys", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    return window;
+}
+
+} // namespace
+
+void InitKeyMap() {
+    KeyMap.clear();
+}
+
+KeyDecision DecideKey(const KeyEvent& event, const KeyState& state, const KeyBindings& bindings,
+                      bool& altTabPending) {
+    KeyDecision decision;
+    if (event.code != 0 || !IsKeyMessage(event.message))
+        return decision;
+    const DWORD vk = event.vk;
+    const bool down = event.message == WM_KEYDOWN;
+
+    // ALT + TAB: any key but the releases of that same combination ends it.
+    if (altTabPending && !(vk == VK_LMENU && event.message == WM_KEYUP) &&
+        !(vk == VK_TAB && event.message == WM_SYSKEYUP))
+        altTabPending = false;
+    if ((event.flags & LLKHF_ALTDOWN) && vk == VK_TAB && event.message == WM_SYSKEYDOWN) {
+        altTabPending = true;
+        // The system still sees the combination; the container goes in front of it first.
+        if (state.capturedForeground)
+            decision.action = KeyAction::ContainerForward;
+    }
+    if (!state.ownForeground)
+        return decision;
+
+    KeyAction tabCommand = KeyAction::None;
+    if (state.ctrl) {
+        if (vk == VK_TAB && down) {
+            tabCommand = KeyAction::NextTab;
+        } else if (down) {
+            if (!state.bindingsEnabled)
+                return decision;
+            if (const std::wstring* command = Bound(bindings, vk)) {
+                if (*command == L"CAPTION")
+                    return {true, KeyAction::ChangeCaption};
+                if (*command == L"NEW")
+                    return {true, KeyAction::NewCapture};
+                if (*command == L"RELEASE")
+                    return {true, KeyAction::ReleaseActive};
+            }
+            // The digits of the main row only; '0' and the keypad pass.
+            if (vk >= '1' && vk <= '9')
+                return {true, KeyAction::ActivateTab, static_cast<int>(vk - '0')};
+        }
+    }
+    if (state.shift && vk == VK_TAB && down)
+        tabCommand = KeyAction::PreviousTab;
+
+    if (tabCommand == KeyAction::None)
+        return decision;
+    if (!state.bindingsEnabled)
+        return decision;
+    // Consumed even without a tab to move to.
+    decision.consume = true;
+    if (state.hasActiveTab)
+        decision.action = tabCommand;
+    return decision;
+}
+
+LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
+    double start = NowMs();
+    KeyDecision decision;
+    if (g_host && nCode == 0 && IsKeyMessage(wParam)) {
+        try {
+            const auto& raw = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+            KeyEvent event{nCode, wParam, raw.vkCode, raw.flags};
+            KeyState state;
+            state.ctrl = GetAsyncKeyState(VK_CONTROL) != 0;
+            state.shift = GetAsyncKeyState(VK_SHIFT) != 0;
+            state.ownForeground = g_host->IsOwnForeground(true);
+            state.capturedForeground = state.ownForeground && g_host->IsOwnForeground(false);
+            state.bindingsEnabled = g_host->KeyBindingsEnabled();
+            state.hasActiveTab = g_host->HasActiveTab();
+            decision = DecideKey(event, state, KeyMap, AltTabPending);
+            if (decision.action != KeyAction::None) {
+                g_asked.emplace_back(decision.action, decision.tab);
+                PostMessageW(CarryWindow(), kCarry, 0, 0);
+            }
+        } catch (...) {
+            // A key that cannot be decided on passes unchanged.
+            decision = KeyDecision{};
+        }
+    }
+    double took = NowMs() - start;
+    if (took > g_longestCallMs)
+        g_longestCallMs = took;
+    if (decision.consume)
+        return 1;
+    return CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+bool InstallKeyboardHook(KeyboardHost& host) {
+    g_host = &host;
+    CarryWindow();
+    g_longestCallMs = 0;
+    KeyboardHookHandle.reset(
+        SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleW(nullptr), 0));
+    return static_cast<bool>(KeyboardHookHandle);
+}
+
+void RemoveKeyboardHook() noexcept {
+    KeyboardHookHandle.reset();
+    g_asked.clear();
+    g_host = nullptr;
+}
+
+double LongestKeyboardHookCallMs() noexcept {
+    return g_longestCallMs;
+}
+
+} // namespace merilane

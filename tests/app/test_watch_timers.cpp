@@ -1,0 +1,220 @@
+#include "ChildProcess.h"
+#include "ContainerSession.h"
+#include "RemoteControls.h"
+#include "TestSupport.h"
+#include "app/Globals.h"
+#include "app/frmIntro.h"
+#include "app/frmSSTab.h"
+#include "app/mMain.h"
+#include "controls/CTimer.h"
+#include "tabs/CSSTab.h"
+#include "tabs/CWindows.h"
+#include "window/MKeyboard.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <atomic>
+#include <iostream>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+const std::wstring kProductText = L"Merilane 0.2.156 (beta) ";
+
+// The container with its timers running, and fixture programs captured into it.
+class Watch : public testing::Test {
+  protected:
+    HWND Capture(const std::wstring& title, std::vector<std::wstring> extra = {}) {
+        std::vector<std::wstring> args{L"--title", title};
+        args.insert(args.end(), extra.begin(), extra.end());
+        programs.push_back(std::make_unique<ChildProcess>(ChildProcess::Fixture(args)));
+        HWND hwnd = programs.back()->WaitForWindow(title);
+        if (hwnd)
+            CaptureWindow(hwnd);
+        return hwnd;
+    }
+    std::wstring TabCaption(HWND hwnd) {
+        TabPtr tab = Tabs->GetTabByHwnd(hwnd);
+        return tab ? tab->Caption() : L"<no tab>";
+    }
+    bool Shown(HWND hwnd) {
+        auto window = CapturedWindows->item(hwnd);
+        return window && (GetWindowLongW(window->LocalHwnd, GWL_STYLE) & WS_VISIBLE);
+    }
+    static void Retitle(HWND hwnd, const std::wstring& title) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()),
+                            SMTO_ABORTIFHUNG, 2000, &ignored);
+    }
+
+    ContainerSession session{ContainerSession::Timers::On};
+    std::vector<std::unique_ptr<ChildProcess>> programs;
+};
+
+} // namespace
+
+TEST_F(Watch, TabCaptionsFollowTitlesOnTheirFirstTwentyTwoCharacters) {
+    HWND hwnd = Capture(L"Twenty-two characters! one");
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return TabCaption(hwnd) == L"Twenty-two characters! ..."; }, 2000));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return WindowText(session.Container()) ==
+                   L"Twenty-two characters! one - " + kProductText;
+        },
+        2000));
+
+    // A change behind the 22nd character is not worth a new caption...
+    Retitle(hwnd, L"Twenty-two characters! two, longer");
+    Pump(1000);
+    EXPECT_EQ(TabCaption(hwnd), L"Twenty-two characters! ...");
+    // ...one within them reaches the tab at the next tick, and the pattern applies.
+    CapturedWindows->item(hwnd)->Caption = L"[%t]";
+    Retitle(hwnd, L"Short");
+    EXPECT_TRUE(WaitUntil([&] { return TabCaption(hwnd) == L"[Short]"; }, 2000));
+}
+
+TEST_F(Watch, AClosedProgramsTabGoesAndTheSelectedTabIsActivated) {
+    HWND first = Capture(L"Stays open");
+    HWND second = Capture(L"Closes itself");
+    ASSERT_TRUE(first && second);
+    ASSERT_TRUE(Shown(second));
+    int tabs = ContainerForm->TabStrip1.Count();
+    programs.back()->Kill();
+    ASSERT_TRUE(WaitUntil([&] { return ContainerForm->TabStrip1.Count() == tabs - 1; }, 2000));
+    EXPECT_EQ(CapturedWindows->item(second), nullptr);
+    TabPtr selected = Tabs->GetActiveTab();
+    ASSERT_NE(selected, nullptr);
+    // Whatever the strip selected now is the tab shown.
+    EXPECT_TRUE(WaitUntil([&] { return Shown(selected->Tag()); }, 2000));
+}
+
+TEST_F(Watch, AWindowBroughtForwardByOtherMeansTakesItsTabAlong) {
+    HWND first = Capture(L"Brought forward");
+    HWND second = Capture(L"Active before");
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(Tabs->GetActiveTab(), Tabs->GetTabByHwnd(second));
+    SetForegroundWindow(first);
+    EXPECT_TRUE(WaitUntil([&] { return Tabs->GetActiveTab() == Tabs->GetTabByHwnd(first); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return Shown(first) && !Shown(second); }, 2000));
+    EXPECT_EQ(GetAncestor(GetForegroundWindow(), GA_ROOT), session.Container());
+}
+
+TEST_F(Watch, WithoutTabsTheContainerIsTitledAfterTheProgram) {
+    HWND hwnd = Capture(L"Soon released");
+    ASSERT_NE(hwnd, nullptr);
+    ReleaseAllWindows(false);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(session.Container()) == kProductText; }, 2000));
+}
+
+TEST_F(Watch, MenuEntriesFollowWhatTheTabsHold) {
+    CMenuBar& menu = ContainerForm->Menu;
+    // The intro screen alone: nothing to show again, no window to act on.
+    EXPECT_TRUE(
+        WaitUntil([&] { return !menu.Enabled(L"intro") && !menu.Enabled(L"mnuActiveTab"); }, 2000));
+    HWND hwnd = Capture(L"Makes a tab active");
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return menu.Enabled(L"mnuActiveTab"); }, 2000));
+    EXPECT_FALSE(menu.Enabled(L"intro"));
+    RemoveWindowTab(CapturedWindows->item(ContainerForm->IntroForm->ExistingHwnd()));
+    EXPECT_TRUE(WaitUntil([&] { return menu.Enabled(L"intro"); }, 2000));
+    EXPECT_TRUE(menu.Enabled(L"mnuActiveTab"));
+}
+
+TEST(WatchHook, InstalledOnceAndOnlyAfterTheProgramFirstHasTheForeground) {
+    ContainerSession session;
+    auto other = ChildProcess::Fixture({L"--title", L"In front first"});
+    HWND front = other.WaitForWindow(L"In front first");
+    ASSERT_NE(front, nullptr);
+    SetForegroundWindow(front);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == front; }, 3000));
+    ContainerForm->EnableTimers();
+    Pump(800);
+    EXPECT_FALSE(ContainerForm->HookInstalled);
+    EXPECT_FALSE(KeyboardHookHandle);
+
+    SetForegroundWindow(session.Container());
+    ASSERT_TRUE(WaitUntil([&] { return ContainerForm->HookInstalled; }, 3000));
+    HHOOK installed = KeyboardHookHandle.get();
+    EXPECT_NE(installed, nullptr);
+    SetForegroundWindow(front);
+    Pump(500);
+    SetForegroundWindow(session.Container());
+    Pump(500);
+    EXPECT_EQ(KeyboardHookHandle.get(), installed) << "installed once";
+}
+
+TEST(WatchPicker, TicksWhileThePickerIsOpenNeverOpenASecondOne) {
+    ContainerSession session(ContainerSession::Timers::On);
+    // Ticks inside the picker's own modal loop, as the container's timers do.
+    int most = 0, ticksOpen = 0;
+    bool closed = false;
+    CTimer observer(50, [&] {
+        int open = 0;
+        for (HWND h = FindWindowW(L"MerilaneTaskList", nullptr); h;
+             h = FindWindowExW(nullptr, h, L"MerilaneTaskList", nullptr))
+            open += IsWindowVisible(h) ? 1 : 0;
+        most = std::max(most, open);
+        if (open == 0 || closed)
+            return;
+        if (++ticksOpen == 3)
+            NewCaptureRequested = true; // asked again while it is open
+        if (ticksOpen == 12) {
+            closed = true;
+            PostMessageW(FindWindowW(L"MerilaneTaskList", nullptr), WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    observer.SetEnabled(true);
+    NewCaptureRequested = true;
+    ASSERT_TRUE(WaitUntil([&] { return closed; }, 5000));
+    Pump(500);
+    EXPECT_EQ(most, 1);
+    EXPECT_FALSE(NewCaptureRequested);
+    EXPECT_EQ(FindWindowW(L"MerilaneTaskList", nullptr), nullptr);
+}
+
+TEST(WatchKeys, AHungCapturedProgramNeitherHoldsTheHookNorStopsTheKeys) {
+    ContainerSession session(ContainerSession::Timers::On);
+    std::vector<std::unique_ptr<ChildProcess>> programs;
+    std::vector<HWND> windows;
+    for (const wchar_t* title : {L"Keyed one", L"Keyed two (hangs)", L"Keyed three"}) {
+        programs.push_back(
+            std::make_unique<ChildProcess>(ChildProcess::Fixture({L"--title", title})));
+        windows.push_back(programs.back()->WaitForWindow(title));
+        ASSERT_NE(windows.back(), nullptr);
+        CaptureWindow(windows.back());
+    }
+    ASSERT_TRUE(WaitUntil([] { return ContainerForm->HookInstalled; }, 3000));
+    auto active = [] { return Tabs->GetActiveTab() ? Tabs->GetActiveTab()->Index() : 0; };
+    auto keys = [](std::vector<WORD> down) {
+        // Injected from another thread: the hook runs on this one, which must be free to
+        // take its calls meanwhile.
+        std::atomic<bool> sent{false};
+        std::thread typist([&] {
+            SendKeys(down);
+            sent = true;
+        });
+        WaitUntil([&] { return sent.load(); }, 5000);
+        typist.join();
+    };
+    keys({VK_CONTROL, '3'});
+    ASSERT_TRUE(WaitUntil([&] { return active() == 3; }, 3000));
+
+    const UINT hangNow = WM_APP + 77;
+    HangFixtureOn(windows[1], hangNow, 4000);
+    PostMessageW(windows[1], hangNow, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(windows[1]); }, 3000));
+    keys({VK_CONTROL, VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return active() == 4; }, 3000));
+    keys({VK_CONTROL, VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return active() == 3; }, 3000));
+    keys({VK_CONTROL, '1'});
+    EXPECT_TRUE(WaitUntil([&] { return active() == 1; }, 3000));
+    EXPECT_TRUE(FixtureHangs(windows[1])) << "all of it while the program did not answer";
+    std::cout << "longest hook call: " << LongestKeyboardHookCallMs() << " ms\n";
+    EXPECT_LT(LongestKeyboardHookCallMs(), 100.0);
+}

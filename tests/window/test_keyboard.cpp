@@ -1,0 +1,167 @@
+#include "window/MKeyboard.h"
+#include <gtest/gtest.h>
+
+using namespace merilane;
+
+namespace {
+
+KeyEvent Down(DWORD vk) {
+    return {0, WM_KEYDOWN, vk, 0};
+}
+KeyEvent Up(DWORD vk) {
+    return {0, WM_KEYUP, vk, LLKHF_UP};
+}
+KeyEvent SysDown(DWORD vk, DWORD flags = LLKHF_ALTDOWN) {
+    return {0, WM_SYSKEYDOWN, vk, flags};
+}
+
+// The container or a captured window in front, bindings on, tabs there.
+KeyState InFront(bool ctrl, bool shift = false) {
+    KeyState s;
+    s.ctrl = ctrl;
+    s.shift = shift;
+    s.ownForeground = true;
+    s.capturedForeground = true;
+    s.bindingsEnabled = true;
+    s.hasActiveTab = true;
+    return s;
+}
+
+KeyDecision Decide(const KeyEvent& e, const KeyState& s, const KeyBindings& bindings = {}) {
+    bool altTab = false;
+    return DecideKey(e, s, bindings, altTab);
+}
+
+const KeyDecision kPass{};
+KeyDecision Consume(KeyAction action, int tab = 0) {
+    return {true, action, tab};
+}
+
+} // namespace
+
+TEST(KeyDecisions, TabKeysMoveBetweenTabsAndOnlyTheirKeyDownsAreTaken) {
+    EXPECT_EQ(Decide(Down(VK_TAB), InFront(true)), Consume(KeyAction::NextTab));
+    EXPECT_EQ(Decide(Down(VK_TAB), InFront(true, true)), Consume(KeyAction::PreviousTab));
+    EXPECT_EQ(Decide(Down(VK_TAB), InFront(false, true)), Consume(KeyAction::PreviousTab));
+    EXPECT_EQ(Decide(Down(VK_TAB), InFront(false)), kPass) << "a plain TAB is the window's";
+    for (bool ctrl : {false, true})
+        for (bool shift : {false, true})
+            EXPECT_EQ(Decide(Up(VK_TAB), InFront(ctrl, shift)), kPass);
+
+    // With no tab to move to, the key is still taken, and nothing happens.
+    KeyState noTabs = InFront(true);
+    noTabs.hasActiveTab = false;
+    EXPECT_EQ(Decide(Down(VK_TAB), noTabs), Consume(KeyAction::None));
+}
+
+TEST(KeyDecisions, ControlAndADigitPickThatTabOnlyOnTheMainRow) {
+    for (DWORD digit = '1'; digit <= '9'; ++digit) {
+        EXPECT_EQ(Decide(Down(digit), InFront(true)),
+                  Consume(KeyAction::ActivateTab, static_cast<int>(digit - '0')));
+        EXPECT_EQ(Decide(Up(digit), InFront(true)), kPass);
+        EXPECT_EQ(Decide(Down(digit), InFront(false)), kPass);
+    }
+    // Past the last tab it is still asked for: the tab set decides.
+    KeyState noTabs = InFront(true);
+    noTabs.hasActiveTab = false;
+    EXPECT_EQ(Decide(Down('9'), noTabs), Consume(KeyAction::ActivateTab, 9));
+    EXPECT_EQ(Decide(Down('0'), InFront(true)), kPass);
+    for (DWORD pad = VK_NUMPAD0; pad <= VK_NUMPAD9; ++pad)
+        EXPECT_EQ(Decide(Down(pad), InFront(true)), kPass);
+}
+
+TEST(KeyDecisions, SystemKeysNeverTriggerABinding) {
+    KeyBindings bindings{{'K', L"NEW"}};
+    for (DWORD vk : {DWORD{'1'}, DWORD{'K'}, DWORD{VK_TAB}}) {
+        KeyEvent sys{0, WM_SYSKEYDOWN, vk, 0};
+        EXPECT_EQ(Decide(sys, InFront(true, true), bindings), kPass) << vk;
+        KeyEvent sysUp{0, WM_SYSKEYUP, vk, LLKHF_UP};
+        EXPECT_EQ(Decide(sysUp, InFront(true, true), bindings), kPass) << vk;
+    }
+}
+
+TEST(KeyDecisions, BoundLettersRunTheirCommandAndOthersFallThrough) {
+    EXPECT_EQ(Decide(Down('K'), InFront(true)), kPass) << "nothing is bound at start";
+    KeyBindings bindings{
+        {'K', L"NEW"}, {'C', L"CAPTION"}, {'R', L"RELEASE"}, {'2', L"OTHER"}, {'X', L"OTHER"}};
+    EXPECT_EQ(Decide(Down('K'), InFront(true), bindings), Consume(KeyAction::NewCapture));
+    EXPECT_EQ(Decide(Down('C'), InFront(true), bindings), Consume(KeyAction::ChangeCaption));
+    EXPECT_EQ(Decide(Down('R'), InFront(true), bindings), Consume(KeyAction::ReleaseActive));
+    EXPECT_EQ(Decide(Down('X'), InFront(true), bindings), kPass);
+    EXPECT_EQ(Decide(Down('2'), InFront(true), bindings), Consume(KeyAction::ActivateTab, 2));
+    EXPECT_EQ(Decide(Down('K'), InFront(false), bindings), kPass);
+    EXPECT_EQ(Decide(Up('K'), InFront(true), bindings), kPass);
+    // Bound commands do not need a tab.
+    KeyState noTabs = InFront(true);
+    noTabs.hasActiveTab = false;
+    EXPECT_EQ(Decide(Down('K'), noTabs, bindings), Consume(KeyAction::NewCapture));
+}
+
+TEST(KeyDecisions, WithBindingsOffOnlyTheAltTabHandOverIsLeft) {
+    KeyBindings bindings{{'K', L"NEW"}};
+    KeyState off = InFront(true, true);
+    off.bindingsEnabled = false;
+    for (const KeyEvent& e : {Down(VK_TAB), Down('1'), Down('K'), Down('9')})
+        EXPECT_EQ(Decide(e, off, bindings), kPass) << e.vk;
+    off.ctrl = false;
+    EXPECT_EQ(Decide(Down(VK_TAB), off, bindings), kPass);
+    bool altTab = false;
+    EXPECT_EQ(DecideKey(SysDown(VK_TAB), off, bindings, altTab),
+              (KeyDecision{false, KeyAction::ContainerForward}));
+    EXPECT_TRUE(altTab);
+}
+
+TEST(KeyDecisions, NothingIsTakenWhileAnotherProgramIsInFront) {
+    KeyBindings bindings{{'K', L"NEW"}};
+    KeyState other = InFront(true, true);
+    other.ownForeground = other.capturedForeground = false;
+    for (const KeyEvent& e : {Down(VK_TAB), Down('1'), Down('K'), Up(VK_TAB), SysDown(VK_TAB)})
+        EXPECT_EQ(Decide(e, other, bindings), kPass) << e.vk;
+}
+
+TEST(KeyDecisions, EitherControlOrShiftKeyCountsAndTheModifiersThemselvesPass) {
+    // A real keyboard (and X input under Wine) sends the left and right keys; their own
+    // presses and releases pass, and the keys that follow see the modifier held.
+    for (DWORD modifier : {DWORD{VK_LCONTROL}, DWORD{VK_RCONTROL}, DWORD{VK_CONTROL},
+                           DWORD{VK_LSHIFT}, DWORD{VK_RSHIFT}, DWORD{VK_SHIFT}}) {
+        bool control = modifier == VK_LCONTROL || modifier == VK_RCONTROL || modifier == VK_CONTROL;
+        EXPECT_EQ(Decide(Down(modifier), InFront(control, !control)), kPass) << modifier;
+        EXPECT_EQ(Decide(Up(modifier), InFront(false)), kPass) << modifier;
+    }
+    EXPECT_EQ(Decide(Down('3'), InFront(true)), Consume(KeyAction::ActivateTab, 3));
+    EXPECT_EQ(Decide(Down(VK_TAB), InFront(false, true)), Consume(KeyAction::PreviousTab));
+}
+
+TEST(KeyDecisions, AltTabIsTrackedUntilAnotherKeyAndHandedToTheContainer) {
+    bool altTab = false;
+    KeyState captured = InFront(false);
+    EXPECT_EQ(DecideKey(SysDown(VK_TAB), captured, {}, altTab),
+              (KeyDecision{false, KeyAction::ContainerForward}));
+    EXPECT_TRUE(altTab);
+    // Its own releases keep it; anything else ends it.
+    DecideKey({0, WM_SYSKEYUP, VK_TAB, LLKHF_UP | LLKHF_ALTDOWN}, captured, {}, altTab);
+    EXPECT_TRUE(altTab);
+    DecideKey(Up(VK_LMENU), captured, {}, altTab);
+    EXPECT_TRUE(altTab);
+    DecideKey(Down('A'), captured, {}, altTab);
+    EXPECT_FALSE(altTab);
+
+    // From the container itself, or from another program, nothing is handed over.
+    KeyState container = InFront(false);
+    container.capturedForeground = false;
+    EXPECT_EQ(DecideKey(SysDown(VK_TAB), container, {}, altTab), kPass);
+    EXPECT_TRUE(altTab);
+    KeyState other;
+    EXPECT_EQ(DecideKey(SysDown(VK_TAB), other, {}, altTab), kPass);
+    // Without ALT held the same key is no ALT + TAB.
+    altTab = false;
+    EXPECT_EQ(DecideKey(SysDown(VK_TAB, 0), captured, {}, altTab), kPass);
+    EXPECT_FALSE(altTab);
+}
+
+TEST(KeyDecisions, OnlyKeyMessagesWithCodeZeroAreLookedAt) {
+    bool altTab = true;
+    EXPECT_EQ(DecideKey({HC_NOREMOVE, WM_KEYDOWN, VK_TAB, 0}, InFront(true), {}, altTab), kPass);
+    EXPECT_EQ(DecideKey({0, WM_CHAR, VK_TAB, 0}, InFront(true), {}, altTab), kPass);
+    EXPECT_TRUE(altTab) << "nor do they end an ALT + TAB";
+}
