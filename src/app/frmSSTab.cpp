@@ -430,27 +430,55 @@ void frmSSTab::WatchCapturedWindows() {
 }
 
 void frmSSTab::Timer2_Timer() {
+    bool acted = Timer2_Tick();
+    // Waking a hundred times a second costs more than the program may spend idle. The timer
+    // runs as fast as the system allows while there is something going on (a capture asked
+    // for, a change of the window in front, the container just raised) and slows down while
+    // nothing changes; the first change it sees speeds it up again.
+    HWND foreground = GetForegroundWindow();
+    bool busy = acted || NewCaptureRequested || foreground != m_lastForeground;
+    m_lastForeground = foreground;
+    if (busy)
+        m_calmTicks = 0;
+    else if (m_calmTicks < kTicksBeforeCalm)
+        ++m_calmTicks;
+    UINT interval = m_calmTicks >= kTicksBeforeCalm ? kCalmInterval : kBusyInterval;
+    if (Timer2.Interval() != interval)
+        Timer2.SetInterval(interval);
+}
+
+bool frmSSTab::Timer2_Tick() {
     if (NewCaptureRequested) {
         // One picker at a time: the request waits while one is open or a command runs.
         if (CommandRunning() || IsPickerOpen())
-            return;
+            return false;
         RunCommand([] {
             ShowCaptureWindowForm();
             NewCaptureRequested = false;
         });
-        return;
+        return true;
     }
     // The container stays above other programs while one of its windows is in front. The
     // position is read from the desktop's z-order without asking any window.
     HWND foreground = GetForegroundWindow();
     if (!IsOwnWindow(foreground, false))
-        return;
-    if (CTaskList::ZorderOf(ExistingHwnd()) > 1) {
-        CWindow container;
-        container.Load(ExistingHwnd());
-        container.ZorderTop(true);
-        ForceForeground(foreground);
-    }
+        return false;
+    long position =
+        LiteralZorder ? GetWindowZorder(ExistingHwnd()) : CTaskList::ZorderOf(ExistingHwnd());
+    if (position <= 1)
+        return false;
+    CWindow container;
+    container.Load(ExistingHwnd());
+    container.ZorderTop(true);
+    ForceForeground(foreground);
+    return true;
+}
+
+void frmSSTab::AskForCapture() {
+    NewCaptureRequested = true;
+    m_calmTicks = 0;
+    if (Timer2.Enabled())
+        Timer2.SetInterval(kBusyInterval);
 }
 
 bool frmSSTab::IsOwnForeground(bool includeContainer) {
@@ -468,7 +496,7 @@ bool frmSSTab::HasActiveTab() {
 void frmSSTab::Carry(KeyAction action, int tab) {
     switch (action) {
     case KeyAction::NewCapture:
-        NewCaptureRequested = true;
+        AskForCapture();
         return;
     case KeyAction::ContainerForward:
         if (ContainerWindow)

@@ -40,10 +40,19 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost {
     // same question without them.
     long GetWindowZorder(HWND hwnd) const;
 
+    // For the benchmark only: the z-order keeper asks GetWindowZorder, as first built.
+    bool LiteralZorder = false;
+
     // The watch loop (every 200 ms) and the capture-request and z-order keeper (as often as
-    // the system allows).
+    // the system allows while anything changes).
     void Timer1_Timer();
     void Timer2_Timer();
+    // What the "NEW" key binding does: the picker opens at the next tick of Timer2.
+    void AskForCapture();
+
+    static constexpr UINT kBusyInterval = 1;
+    static constexpr UINT kCalmInterval = 100;
+    static constexpr int kTicksBeforeCalm = 100;
 
     void Form_Resize() override;
 
@@ -84,6 +93,10 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost {
   private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
     void WatchCapturedWindows();
+    // One tick's work of Timer2; true when it did something.
+    bool Timer2_Tick();
+    HWND m_lastForeground = nullptr;
+    int m_calmTicks = 0;
     void SwitchKeybindings();
     void RunMenuCommand(const std::wstring& name);
     void TabStrip1_Click();

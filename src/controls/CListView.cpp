@@ -74,10 +74,10 @@ void CListView::SetSmallIcons(CImageList* images) {
 }
 
 int CListView::Position(const std::wstring& key) const {
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].key == key)
-            return static_cast<int>(i);
-    Raise(kElementNotFound);
+    auto it = m_positions.find(key);
+    if (it == m_positions.end())
+        Raise(kElementNotFound);
+    return static_cast<int>(it->second);
 }
 
 bool CListView::Contains(const std::wstring& key) const {
@@ -85,10 +85,8 @@ bool CListView::Contains(const std::wstring& key) const {
 }
 
 int CListView::Find(const std::wstring& key) const {
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].key == key)
-            return static_cast<int>(i) + 1;
-    return 0;
+    auto it = m_positions.find(key);
+    return it == m_positions.end() ? 0 : static_cast<int>(it->second) + 1;
 }
 
 const std::wstring& CListView::KeyAt(int position) const {
@@ -107,6 +105,8 @@ int CListView::Add(const std::wstring& key, const std::wstring& text) {
     if (SendMessageW(hWnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0)
         Raise(kInvalidProcedureCall, L"The row could not be added");
     m_rows.push_back(Row{key, {}, {}, {text}});
+    if (!key.empty())
+        m_positions.emplace(key, m_rows.size() - 1);
     ++m_cellWrites;
     return Count();
 }
@@ -115,11 +115,16 @@ void CListView::Remove(const std::wstring& key) {
     int at = Position(key);
     SendMessageW(hWnd(), LVM_DELETEITEM, at, 0);
     m_rows.erase(m_rows.begin() + at);
+    m_positions.erase(key);
+    for (auto& [k, position] : m_positions)
+        if (position > static_cast<size_t>(at))
+            --position;
 }
 
 void CListView::Clear() {
     SendMessageW(hWnd(), LVM_DELETEALLITEMS, 0, 0);
     m_rows.clear();
+    m_positions.clear();
 }
 
 std::wstring CListView::Text(const std::wstring& key, int column) const {

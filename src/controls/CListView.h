@@ -3,6 +3,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace merilane {
@@ -64,6 +65,8 @@ class CListView : public CControl {
     long m_cellWrites = 0;
     std::set<UINT> m_keysDown;
     std::vector<Row> m_rows;
+    // Where each key's row is: lists are asked by key many times a refresh.
+    std::unordered_map<std::wstring, size_t> m_positions;
     CImageList* m_images = nullptr;
     int m_columns = 0;
 };

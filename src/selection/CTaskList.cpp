@@ -72,6 +72,21 @@ DWORD CTaskList::ProcessID(long index) const {
     return e ? e->ProcessID : 0;
 }
 
+int CTaskList::StatusAtRefresh(long index) const {
+    auto* e = Entry(index);
+    if (!e)
+        return 0;
+    // Asking the window's thread for the caption was asking whether it answers.
+    switch (e->LastReply) {
+    case TaskEntry::Reply::InTime:
+        return 0;
+    case TaskEntry::Reply::None:
+        return 1;
+    default:
+        return Status(index);
+    }
+}
+
 int CTaskList::Status(long index) const {
     auto* e = Entry(index);
     if (!e)
@@ -98,6 +113,30 @@ bool CTaskList::IsTaskWindow(HWND hwnd, int mode) {
     return !IsToolWindow(hwnd) || ClassNameOf(hwnd) != L"Progman";
 }
 
+bool CTaskList::IsTopLevelTask(HWND hwnd, int mode, HWND& owner) {
+    // A window of the desktop's top level is visible exactly when its own style says so, and
+    // has a parent (in GetParent's sense) exactly when it is an owned pop-up: the same
+    // answers as IsTaskWindow, with fewer questions to the system about another program's
+    // window, each of which costs a trip to the system's window manager. The owner is given
+    // when a window is made and is not a thing programs change, so it is asked once per
+    // window.
+    LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    if (!(style & WS_VISIBLE))
+        return false;
+    if (style & WS_CHILD)
+        return IsTaskWindow(hwnd, mode);
+    auto known = m_owners.find(hwnd);
+    owner = known != m_owners.end() ? known->second : OwnerOf(hwnd);
+    m_owners.insert_or_assign(hwnd, owner);
+    if (owner && (style & WS_POPUP))
+        return false;
+    if (mode == 0)
+        return (!owner || IsToolWindow(owner)) && !IsToolWindow(hwnd);
+    if (owner)
+        return false;
+    return !IsToolWindow(hwnd) || ClassNameOf(hwnd) != L"Progman";
+}
+
 long CTaskList::FindTask(HWND hwnd) const {
     for (long i = 0; i < m_count; ++i)
         if (m_table[static_cast<size_t>(i)].hWnd == hwnd)
@@ -115,35 +154,53 @@ HICON CTaskList::AskIcon(HWND source, int type, int classIndex) const {
     return reinterpret_cast<HICON>(GetClassLongPtrW(source, classIndex));
 }
 
-void CTaskList::AddTask(HWND hwnd) {
-    long existing = FindTask(hwnd);
-    HWND source = OwnerOf(hwnd);
-    if (!source)
-        source = hwnd;
+std::optional<std::wstring> CTaskList::AskCaption(HWND source) const {
     UINT timeout = static_cast<UINT>(m_hungTimeout);
+    // Most titles fit a short buffer, and then one message is all it takes; only a title that
+    // fills it is asked for its length. That length is the window's own answer, and may be
+    // anything: a title is kept to a reasonable size.
+    constexpr DWORD_PTR kShort = 256;
+    wchar_t shortBuffer[kShort] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(source, WM_GETTEXT, kShort, reinterpret_cast<LPARAM>(shortBuffer),
+                             SMTO_ABORTIFHUNG, timeout, &copied))
+        return std::nullopt;
+    if (copied < kShort - 1)
+        return std::wstring(shortBuffer, copied);
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(source, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout, &length))
-        return;
-    if (length == 0)
-        return;
-    // The length is the window's own answer, and may be anything: a title is kept to a
-    // reasonable size. It may also be an overestimate (it can count in bytes); the copy is
-    // what counts.
+        return std::nullopt;
     if (length > kLongestCaption)
         length = kLongestCaption;
     std::wstring buffer(length + 1, L'\0');
-    DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(source, WM_GETTEXT, length + 1,
                              reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, timeout,
                              &copied))
-        return;
+        return std::nullopt;
+    // The length may be an overestimate (it can count in bytes); the copy is what counts.
     buffer.resize(copied <= length ? copied : length);
-    if (buffer.empty())
+    return buffer;
+}
+
+void CTaskList::AddTask(HWND hwnd) {
+    AddTask(hwnd, OwnerOf(hwnd));
+}
+
+void CTaskList::AddTask(HWND hwnd, HWND owner) {
+    long existing = FindTask(hwnd);
+    HWND source = owner ? owner : hwnd;
+    std::optional<std::wstring> caption = AskCaption(source);
+    // A window that does not answer keeps what it had, and a new one waits for the next
+    // refresh; one without a caption is never listed.
+    bool sameThread = source == hwnd || GetWindowThreadProcessId(source, nullptr) ==
+                                            GetWindowThreadProcessId(hwnd, nullptr);
+    auto reply = !sameThread ? TaskEntry::Reply::Unknown
+                 : caption   ? TaskEntry::Reply::InTime
+                             : TaskEntry::Reply::None;
+    if (existing)
+        m_table[static_cast<size_t>(existing - 1)].LastReply = reply;
+    if (!caption || caption->empty())
         return;
-    HICON large = AskIcon(source, ICON_BIG, GCLP_HICON);
-    HICON small = AskIcon(source, ICON_SMALL, GCLP_HICONSM);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
 
     size_t slot;
     if (existing) {
@@ -154,11 +211,18 @@ void CTaskList::AddTask(HWND hwnd) {
         slot = static_cast<size_t>(m_count++);
     }
     TaskEntry& e = m_table[slot];
+    // Icons are asked for once, when the task is found: whoever shows them keeps a copy made
+    // then, so asking again every refresh would change nothing anyone sees.
+    if (!existing) {
+        e.hIcon = AskIcon(source, ICON_BIG, GCLP_HICON);
+        e.hIconSm = AskIcon(source, ICON_SMALL, GCLP_HICONSM);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        e.ProcessID = pid;
+    }
     e.hWnd = hwnd;
-    e.hIcon = large;
-    e.hIconSm = small;
-    e.ProcessID = pid;
-    e.Caption = std::move(buffer);
+    e.Caption = std::move(*caption);
+    e.LastReply = reply;
 }
 
 long CTaskList::CompactTasks() {
@@ -176,16 +240,47 @@ long CTaskList::CompactTasks() {
     return static_cast<long>(kept);
 }
 
+namespace {
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+    return TRUE;
+}
+} // namespace
+
 void CTaskList::Refresh() {
+    // The desktop's top-level windows in z-order, topmost first, taken in one go.
+    std::vector<HWND> desktop;
+    desktop.reserve(static_cast<size_t>(m_count) + 64);
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&desktop));
+    std::unordered_set<HWND> present(desktop.begin(), desktop.end());
+
+    // A window found on the desktop a moment ago exists; only the others are asked.
     for (long i = 0; i < m_count; ++i) {
         TaskEntry& e = m_table[static_cast<size_t>(i)];
-        if (!IsWindow(e.hWnd))
+        if (!present.count(e.hWnd) && !IsWindow(e.hWnd))
             e.hWnd = nullptr;
     }
     m_count = CompactTasks();
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-        if (IsTaskWindow(h, m_mode))
-            AddTask(h);
+    std::erase_if(m_owners, [&](const auto& known) { return !present.count(known.first); });
+    m_qualified.clear();
+    for (HWND h : desktop) {
+        HWND owner = nullptr;
+        if (!IsTopLevelTask(h, m_mode, owner))
+            continue;
+        m_qualified.insert(h);
+        AddTask(h, owner);
+    }
+}
+
+bool CTaskList::ValidAtRefresh(HWND hwnd) {
+    long at = FindTask(hwnd);
+    if (!at)
+        return false;
+    if (m_qualified.count(hwnd))
+        return true;
+    m_table[static_cast<size_t>(at - 1)].hWnd = nullptr;
+    m_count = CompactTasks();
+    return false;
 }
 
 long CTaskList::ZorderOf(HWND hwnd, int mode) {

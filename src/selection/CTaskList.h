@@ -1,5 +1,8 @@
 #pragma once
 #include <windows.h>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,9 @@ class CTaskList {
         DWORD ProcessID = 0;
         int VDM = 0;
         std::wstring Caption;
+        // How the window's thread answered at the latest refresh: in time, not at all, or not
+        // known (the caption came from another thread's window).
+        enum class Reply { Unknown, InTime, None } LastReply = Reply::Unknown;
     };
 
     CTaskList();
@@ -34,7 +40,13 @@ class CTaskList {
     HICON hIconSm(long index) const;
     DWORD ProcessID(long index) const;
     int Status(long index) const;
+    // Status as the latest Refresh found it, without asking the window again: the caption it
+    // read was the window's answer (or the lack of one).
+    int StatusAtRefresh(long index) const;
     bool Valid(long index, HWND hwnd);
+    // Valid for a window by what the latest Refresh found: whether it qualified when the
+    // desktop was walked. Saves asking the system the same questions twice in one go.
+    bool ValidAtRefresh(HWND hwnd);
     int VDM(long index, HWND hwnd);
     bool Activate(long index, HWND hwnd);
     long GetIndex(HWND hwnd) const { return FindTask(hwnd); }
@@ -62,11 +74,18 @@ class CTaskList {
     const TaskEntry* Entry(long index) const;
     long Resolve(long index, HWND hwnd) const;
     void AddTask(HWND hwnd);
+    void AddTask(HWND hwnd, HWND owner);
+    // IsTaskWindow for a window of the desktop's top level, giving its owner as well.
+    bool IsTopLevelTask(HWND hwnd, int mode, HWND& owner);
     long CompactTasks();
     long FindTask(HWND hwnd) const;
     HICON AskIcon(HWND source, int type, int classIndex) const;
+    // The window's text, asked of it, or nothing when it does not answer in time.
+    std::optional<std::wstring> AskCaption(HWND source) const;
 
     std::vector<TaskEntry> m_table;
+    std::unordered_set<HWND> m_qualified;    // the task windows the latest Refresh found
+    std::unordered_map<HWND, HWND> m_owners; // the owners of the desktop's windows, once asked
     long m_count = 0;
     HICON m_defaultLarge0;
     HICON m_defaultLarge1;

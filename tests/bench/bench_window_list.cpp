@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -23,11 +24,15 @@ double NowMs() {
     return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-template <class F> double MeanMs(int rounds, F&& f) {
+template <class F> double TimedMs(F&& f) {
     double start = NowMs();
-    for (int i = 0; i < rounds; ++i)
-        f();
-    return (NowMs() - start) / rounds;
+    f();
+    return NowMs() - start;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 int BareWalk() {
@@ -57,27 +62,34 @@ void Measure(int n) {
         return;
     }
     const int rounds = n >= 200 ? 10 : 20;
+    // A program that has just opened its windows is still busy with them: let it settle.
+    Pump(2000);
 
     CTaskList tasks;
     tasks.Refresh();
-    double taskRefresh = MeanMs(rounds, [&] { tasks.Refresh(); });
-
     HWND parent = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400,
                                   nullptr, nullptr, nullptr, nullptr);
     CTLWindowList list;
     list.Create(parent, 1);
     list.SetTimerEnabled(false);
     list.RefreshTaskList();
+    int titled = BareWalk();
     long writesBefore = list.ListView1.CellWrites();
-    double listRefresh = MeanMs(rounds, [&] { list.RefreshTaskList(); });
+    // Round by round, so that whatever else the machine does falls on all three alike.
+    std::vector<double> taskTimes, listTimes, bareTimes;
+    for (int i = 0; i < rounds; ++i) {
+        taskTimes.push_back(TimedMs([&] { tasks.Refresh(); }));
+        listTimes.push_back(TimedMs([&] { list.RefreshTaskList(); }));
+        bareTimes.push_back(TimedMs([&] { titled = BareWalk(); }));
+    }
     double writesPerRefresh =
         static_cast<double>(list.ListView1.CellWrites() - writesBefore) / rounds;
-
-    int titled = 0;
-    double bare = MeanMs(rounds, [&] { titled = BareWalk(); });
+    double taskRefresh = Median(taskTimes), listRefresh = Median(listTimes),
+           bare = Median(bareTimes);
 
     std::printf("N=%d  tasks=%ld rows=%d titled top-level windows=%d\n", n, tasks.Count(),
                 list.ListView1.Count(), titled);
+    std::printf("  medians of %d rounds:\n", rounds);
     std::printf("  CTaskList.Refresh       %8.2f ms\n", taskRefresh);
     std::printf("  RefreshTaskList         %8.2f ms\n", listRefresh);
     std::printf("  bare walk + one title   %8.2f ms\n", bare);

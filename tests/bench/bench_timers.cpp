@@ -1,0 +1,159 @@
+// Measures what the container's two watch timers cost: Merilane's CPU while it sits idle with
+// captured windows and many other windows on the desktop, and how long a message posted to it
+// waits while a program on the desktop has just stopped answering. Both are measured twice in
+// one run: with the timers as built, and with the z-order keeper asking a freshly built task
+// table on every tick, as it was first described.
+//   bench_timers [other windows] [seconds]        (default: 50 5)
+#include "ChildProcess.h"
+#include "ContainerSession.h"
+#include "TestSupport.h"
+#include "app/Globals.h"
+#include "app/frmSSTab.h"
+#include "app/mMain.h"
+#include <windows.h>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](FILETIME t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) /
+               10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+constexpr UINT kProbe = WM_APP + 0x400;
+std::vector<double>* g_delays = nullptr;
+
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kProbe && g_delays) {
+        double sent = 0;
+        static_assert(sizeof(double) <= sizeof(LPARAM));
+        memcpy(&sent, &lp, sizeof(double));
+        g_delays->push_back(NowMs() - sent);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// A program that stops answering the moment it is asked to, as programs do.
+std::unique_ptr<ChildProcess> HangingProgram() {
+    auto program =
+        std::make_unique<ChildProcess>(ChildProcess::Fixture({L"--title", L"Stops answering"}));
+    HWND hwnd = program->WaitForWindow(L"Stops answering");
+    const UINT hangNow = WM_APP + 77;
+    HangFixtureOn(hwnd, hangNow, 0);
+    PostMessageW(hwnd, hangNow, 0, 0);
+    WaitUntil([&] { return FixtureHangs(hwnd); }, 5000);
+    return program;
+}
+
+// Runs the thread's message loop the way the program's own does, blocking between messages.
+void IdleFor(int milliseconds) {
+    UINT_PTR done = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == done && !msg.lParam)
+            break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    KillTimer(nullptr, done);
+}
+
+void Measure(const char* name, bool literal, HWND probe, HWND front, int seconds) {
+    ContainerForm->LiteralZorder = literal;
+    SetForegroundWindow(front);
+    IdleFor(500);
+
+    double cpu0 = ProcessCpuMs(), wall0 = NowMs();
+    IdleFor(seconds * 1000);
+    double cpu = ProcessCpuMs() - cpu0, wall = NowMs() - wall0;
+
+    auto hung = HangingProgram();
+    SetForegroundWindow(front);
+    std::vector<double> delays;
+    g_delays = &delays;
+    std::atomic<bool> stop{false};
+    std::thread poster([&] {
+        while (!stop) {
+            double now = NowMs();
+            LPARAM packed = 0;
+            memcpy(&packed, &now, sizeof(double));
+            PostMessageW(probe, kProbe, 0, packed);
+            Sleep(10);
+        }
+    });
+    IdleFor(seconds * 1000);
+    stop = true;
+    poster.join();
+    Pump(200);
+    g_delays = nullptr;
+    std::sort(delays.begin(), delays.end());
+    double p50 = delays.empty() ? 0 : delays[delays.size() / 2];
+    double p99 = delays.empty() ? 0 : delays[delays.size() * 99 / 100];
+    double worst = delays.empty() ? 0 : delays.back();
+    std::printf("%-34s idle CPU %6.2f %% of one core; posted message with a hung program: "
+                "p50 %7.1f ms, p99 %7.1f ms, worst %7.1f ms (%zu messages)\n",
+                name, 100.0 * cpu / wall, p50, p99, worst, delays.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int others = argc > 1 ? std::atoi(argv[1]) : 50;
+    int seconds = argc > 2 ? std::atoi(argv[2]) : 5;
+    std::vector<std::wstring> args;
+    for (int i = 0; i < others; ++i) {
+        if (i)
+            args.push_back(L"--window");
+        args.push_back(L"--title");
+        args.push_back(L"Other window " + std::to_wstring(i));
+    }
+    auto desktop = ChildProcess::Fixture(args);
+    WaitUntil([&] { return static_cast<int>(desktop.Windows().size()) >= others; }, 60000);
+
+    ContainerSession session(ContainerSession::Timers::On);
+    std::vector<std::unique_ptr<ChildProcess>> captured;
+    HWND front = nullptr;
+    for (int i = 1; i <= 3; ++i) {
+        std::wstring title = L"Captured " + std::to_wstring(i);
+        captured.push_back(
+            std::make_unique<ChildProcess>(ChildProcess::Fixture({L"--title", title})));
+        front = captured.back()->WaitForWindow(title);
+        CaptureWindow(front);
+    }
+
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = ProbeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"MerilaneBenchProbe";
+    RegisterClassExW(&wc);
+    HWND probe = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 wc.hInstance, nullptr);
+
+    std::printf("3 captured windows, %d other windows, %d s per measurement\n", others, seconds);
+    Measure("timers as built", false, probe, front, seconds);
+    Measure("z-order from a fresh task table", true, probe, front, seconds);
+    return 0;
+}
