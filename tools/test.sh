@@ -12,6 +12,15 @@ bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixtu
 
 # The i686 build is made above and checked for warnings; the suite runs on x86_64 only: the
 # machines this runs on are not counted on to start 32-bit programs.
+run_ctest() {
+    MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
+        ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120 "$@"
+}
 echo "== Tests, x86_64 =="
-MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
-    ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120
+run_ctest
+
+# What depends on the screen's resolution again, drawn at 144 dots per inch.
+bench_stop
+bench_start "$root/build/wineprefix-dpi144" "$root/build/x86_64/bin/merilane_fixture.exe" 144
+echo "== Tests at 144 dots per inch, x86_64 =="
+run_ctest -R '^(Dpi|TabLooks|TabDrawing)\.'

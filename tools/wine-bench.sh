@@ -16,8 +16,9 @@ bench_free_display() {
     return 1
 }
 
+# bench_make_prefix PREFIX [DPI]
 bench_make_prefix() {
-    local prefix=$1
+    local prefix=$1 dpi=${2:-96}
     [ -f "$prefix/.merilane-ready" ] && return 0
     rm -rf "$prefix"
     mkdir -p "$prefix"
@@ -34,19 +35,21 @@ bench_make_prefix() {
         from=${pair%%=*}; to=${pair#*=}
         bench_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$from" /d "$to" /f >/dev/null 2>&1
     done
+    # The resolution every program of the prefix is drawn at.
+    bench_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     mkdir -p "$prefix/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
     "$(dirname "$WINE64_LOADER")/wineserver" -w
     touch "$prefix/.merilane-ready"
 }
 
-# bench_start PREFIX [KEEPER.EXE]
+# bench_start PREFIX [KEEPER.EXE] [DPI]
 bench_start() {
     export WINEPREFIX=$1
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINELOADER=$WINE64_LOADER
-    local keeper=${2:-}
+    local keeper=${2:-} dpi=${3:-96}
     if [ -z "${BENCH_KEEP_DISPLAY:-}" ]; then
         BENCH_DISPLAY_NUM=$(bench_free_display)
         Xvfb ":$BENCH_DISPLAY_NUM" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -58,7 +61,7 @@ bench_start() {
             sleep 0.1
         done
     fi
-    bench_make_prefix "$WINEPREFIX"
+    bench_make_prefix "$WINEPREFIX" "$dpi"
     /usr/lib/wine/wineserver -p
     # Wine's helper processes must start outside ctest: they would inherit a test's output pipe
     # and keep ctest waiting for end-of-file.

@@ -15,9 +15,4 @@ extern std::shared_ptr<CSSTab> Tabs;
 extern std::shared_ptr<CWindows> CapturedWindows;
 extern std::shared_ptr<CWindow> ContainerWindow;
 
-extern COLORREF ActiveTabBackColor;
-extern COLORREF InactiveTabBackColor;
-extern COLORREF ActiveTabForeColor;
-extern COLORREF InactiveTabForeColor;
-
 } // namespace merilane

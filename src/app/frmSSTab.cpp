@@ -11,6 +11,7 @@
 #include "selection/CTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
+#include "tabs/MTabDraw.h"
 #include "window/CWindow.h"
 #include "window/MForceFore.h"
 #include <cmath>
@@ -118,22 +119,19 @@ void frmSSTab::Form_Load() {
     // Boxes and dialogs of the program are owned by the container unless a dialog is open.
     SetMainWindow(form);
     Menu.AttachTo(form);
-    TabStrip1.Create(form, kTabStripId);
+    TabStrip1.Create(form, kTabStripId, TCS_TOOLTIPS);
     Picture1.Create(form, kPictureId);
     // The display area lies on top of the tab strip.
     SetWindowPos(Picture1.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    LOGFONTW font{};
-    font.lfHeight = -static_cast<LONG>(std::lround(8.25 * TwipsToPixelsY(1440) / 72.0));
-    font.lfWeight = FW_BOLD;
-    wcscpy(font.lfFaceName, L"MS Sans Serif");
-    m_tabFont.reset(CreateFontIndirectW(&font));
-    SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont.get()), FALSE);
+    SetTabFont(Dpi());
     SetCaption(FormatTitle(L"%d"));
     CapturedWindows = std::make_shared<CWindows>();
     // The program draws the tabs itself.
     SetWindowLongW(TabStrip1.hWnd(), GWL_STYLE,
                    GetWindowLongW(TabStrip1.hWnd(), GWL_STYLE) | TCS_OWNERDRAWFIXED);
-    imglstTabstrip.SetImageSize(16, 16);
+    ContainerSubclass = std::make_unique<CSubClass>(*this);
+    ContainerSubclass->SubClass(form);
+    imglstTabstrip.SetImageSize(Scaled(kTabIconSize, Dpi()), Scaled(kTabIconSize, Dpi()));
     if (HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
                                                    IMAGE_ICON, 16, 16, LR_SHARED)))
         imglstTabstrip.Add(icon);
@@ -186,8 +184,9 @@ void frmSSTab::Form_Resize() {
         auto window = CapturedWindows ? CapturedWindows->item(active->hWnd) : nullptr;
         if (!window)
             return;
-        MoveWindow(window->LocalHwnd, 0, 0, TwipsToPixelsX(TabStrip1.ClientWidth()) + 2,
-                   TwipsToPixelsY(TabStrip1.ClientHeight()), TRUE);
+        HWND form = ExistingHwnd();
+        MoveWindow(window->LocalHwnd, 0, 0, TwipsToPixelsX(TabStrip1.ClientWidth(), form) + 2,
+                   TwipsToPixelsY(TabStrip1.ClientHeight(), form), TRUE);
     });
     DoEvents();
 }
@@ -204,6 +203,8 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
             cancel = true;
             return;
         }
+        if (ContainerSubclass)
+            ContainerSubclass->UnSubClass();
         ReleaseAllWindows(false);
     }
     // Closing now would take a window that does not answer down with us.
@@ -213,6 +214,7 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
         return;
     }
     DisableTimers();
+    ContainerSubclass.reset();
     RemoveKeyboardHook();
     Tabs.reset();
     ContainerWindow.reset();
@@ -262,6 +264,22 @@ void frmSSTab::DisableTimers() {
 void frmSSTab::EnableTimers() {
     Timer1.SetEnabled(true);
     Timer2.SetEnabled(true);
+}
+
+void frmSSTab::SetTabFont(UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(kTabFontHundredthsOfPoint, static_cast<int>(dpi), 7200);
+    font.lfWeight = FW_BOLD;
+    wcscpy(font.lfFaceName, L"MS Sans Serif");
+    m_tabFont.reset(CreateFontIndirectW(&font));
+    SendMessageW(TabStrip1.hWnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont.get()), TRUE);
+}
+
+void frmSSTab::Form_DpiChanged(UINT dpi) {
+    // Tab text and icons at the new resolution; the resize that follows lays the rest out.
+    SetTabFont(dpi);
+    imglstTabstrip.Rescale(Scaled(kTabIconSize, dpi), Scaled(kTabIconSize, dpi));
+    TabStrip1.SetImageList(&imglstTabstrip);
 }
 
 bool frmSSTab::IsIntroScreen(HWND hwnd) const {
@@ -544,6 +562,15 @@ LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         auto* header = reinterpret_cast<const NMHDR*>(lp);
         if (header->hwndFrom == TabStrip1.hWnd())
             TabStrip1.HandleNotify(*header);
+        if (header->code == TTN_GETDISPINFOW &&
+            header->hwndFrom ==
+                reinterpret_cast<HWND>(SendMessageW(TabStrip1.hWnd(), TCM_GETTOOLTIPS, 0, 0))) {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lp);
+            m_toolTip = TabToolTip(static_cast<int>(header->idFrom) + 1);
+            info->lpszText = m_toolTip.data();
+            // Long titles wrap instead of running off the screen.
+            SendMessageW(header->hwndFrom, TTM_SETMAXTIPWIDTH, 0, 600);
+        }
         return 0;
     }
     case WM_QUERYENDSESSION:
@@ -558,39 +585,31 @@ LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             GiveBackAllWindows();
         }
         return 0;
-    case WM_DRAWITEM: {
-        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (item->hwndItem == TabStrip1.hWnd()) {
-            DrawTab(*item);
-            return TRUE;
-        }
-        break;
-    }
     default:
         break;
     }
     return CForm::WindowProc(msg, wp, lp);
 }
 
-void frmSSTab::DrawTab(const DRAWITEMSTRUCT& item) {
-    auto& tabs = TabStrip1.Tabs();
-    if (item.itemID >= tabs.size())
-        return;
-    const Tab& tab = *tabs[item.itemID];
-    bool selected = item.itemState & ODS_SELECTED;
-    OwnedBrush back(CreateSolidBrush(selected ? ActiveTabBackColor : InactiveTabBackColor));
-    FillRect(item.hDC, &item.rcItem, back.get());
-    RECT text = item.rcItem;
-    text.left += 4;
-    if (!tab.Image().empty() && imglstTabstrip.Contains(tab.Image())) {
-        ImageList_Draw(imglstTabstrip.Handle(), imglstTabstrip.IndexOf(tab.Image()), item.hDC,
-                       text.left, (text.top + text.bottom - 16) / 2, ILD_TRANSPARENT);
-        text.left += 20;
-    }
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, selected ? ActiveTabForeColor : InactiveTabForeColor);
-    DrawTextW(item.hDC, tab.Caption().c_str(), -1, &text,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
+bool frmSSTab::DrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem != TabStrip1.hWnd() || item.CtlType != ODT_TAB)
+        return false;
+    DrawTabItem(item.hwndItem, item.itemID, item.hDC, (item.itemState & ODS_SELECTED) != 0,
+                item.rcItem);
+    return true;
+}
+
+void frmSSTab::RefocusActiveTab() {
+    merilane::RefocusActiveTab();
+}
+
+std::wstring frmSSTab::TabToolTip(int position) const {
+    // The tab shows its caption cut at 26 characters; its tooltip shows all of it.
+    if (!Tabs || position < 1 || position > TabStrip1.Count())
+        return {};
+    auto window =
+        CapturedWindows ? CapturedWindows->item(TabStrip1.Item(position)->Tag()) : nullptr;
+    return window ? window->ReplacedCaption(0) : TabStrip1.Item(position)->Caption();
 }
 
 } // namespace merilane

@@ -7,6 +7,7 @@
 #include "controls/CTimer.h"
 #include "controls/OwnedGraphic.h"
 #include "tabs/TabHost.h"
+#include "window/CSubClass.h"
 #include "window/MKeyboard.h"
 #include <memory>
 
@@ -15,7 +16,7 @@ namespace merilane {
 class frmIntro;
 
 // The container: a tab per captured window, with the display area that holds the host forms.
-class frmSSTab : public CForm, public TabHost, public KeyboardHost {
+class frmSSTab : public CForm, public TabHost, public KeyboardHost, public SubclassHost {
   public:
     frmSSTab();
     ~frmSSTab() override;
@@ -28,6 +29,7 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost {
     CMenuBar Menu;
 
     std::unique_ptr<frmIntro> IntroForm;
+    std::unique_ptr<CSubClass> ContainerSubclass;
     UINT_PTR CloseTimerId = 0;
     // Whether the watch timer has installed the keyboard hook; once true, true for good.
     bool HookInstalled = false;
@@ -74,10 +76,20 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost {
     bool HasActiveTab() override;
     void Carry(KeyAction action, int tab) override;
 
+    // What the container's subclassing needs of it.
+    void RefocusActiveTab() override;
+    bool DrawItem(const DRAWITEMSTRUCT& item) override;
+
+    // The text of the tooltip of the tab at the 1-based position: its window's whole caption.
+    std::wstring TabToolTip(int position) const;
+
     // The command id of a menu item, the same in every run.
     static UINT MenuCommandId(const std::wstring& name);
 
     static constexpr int kTabStripId = 1001;
+    // Tab icons are 16 pixels square at 96 dots per inch; tab text is 8.25 point bold.
+    static constexpr int kTabIconSize = 16;
+    static constexpr int kTabFontHundredthsOfPoint = 825;
     static constexpr int kPictureId = 1002;
     static constexpr UINT_PTR kCloseTimer = 1;
     static constexpr UINT kCloseDelayMs = 300;
@@ -87,12 +99,14 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost {
     void Form_Load() override;
     void Form_QueryUnload(bool& cancel) override;
     void Form_Unload() override;
+    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
     void WatchCapturedWindows();
+    void SetTabFont(UINT dpi);
     // One tick's work of Timer2; true when it did something.
     bool Timer2_Tick();
     HWND m_lastForeground = nullptr;
@@ -101,8 +115,8 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost {
     void RunMenuCommand(const std::wstring& name);
     void TabStrip1_Click();
     void TabStrip1_MouseUp(int button);
-    void DrawTab(const DRAWITEMSTRUCT& item);
     OwnedFont m_tabFont;
+    std::wstring m_toolTip; // the text a tooltip shows, kept while it shows it
 };
 
 } // namespace merilane

@@ -13,6 +13,7 @@
 #include "selection/frmTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
+#include "tabs/MTabDraw.h"
 #include "tabs/dlgDocument.h"
 #include "window/MForceFore.h"
 #include <set>
@@ -93,7 +94,26 @@ void SetDefaultColors() {
     InactiveTabForeColor = RGB(0, 0, 0);
 }
 
+namespace {
+
+// The program draws itself at each monitor's resolution. The windows it hosts keep whatever
+// awareness their own programs declared: with mixed hosting (Windows 10 1803 and later) the
+// system lets a window of another awareness be parented into ours and scales it, where a
+// plain SetParent across awareness modes is documented to misbehave. Earlier systems have no
+// such modes to mix.
+void AllowMixedDpiHosting() {
+    using SetHostingFn = int(WINAPI*)(int);
+    constexpr int kMixedHosting = 1; // DPI_HOSTING_BEHAVIOR_MIXED
+    auto set = reinterpret_cast<SetHostingFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiHostingBehavior")));
+    if (set)
+        set(kMixedHosting);
+}
+
+} // namespace
+
 void Main() {
+    AllowMixedDpiHosting();
     SetUnhandledFailureHandler([](const std::exception& e) {
         // The windows go back first, so that nothing of theirs hangs on the box below.
         GiveBackAllWindows();

@@ -18,39 +18,39 @@ RECT CControl::BoundsInParent() const {
 }
 
 long CControl::Left() const {
-    return PixelsToTwipsX(BoundsInParent().left);
+    return PixelsToTwipsX(BoundsInParent().left, m_hwnd);
 }
 long CControl::Top() const {
-    return PixelsToTwipsY(BoundsInParent().top);
+    return PixelsToTwipsY(BoundsInParent().top, m_hwnd);
 }
 long CControl::Width() const {
     RECT r = BoundsInParent();
-    return PixelsToTwipsX(r.right - r.left);
+    return PixelsToTwipsX(r.right - r.left, m_hwnd);
 }
 long CControl::Height() const {
     RECT r = BoundsInParent();
-    return PixelsToTwipsY(r.bottom - r.top);
+    return PixelsToTwipsY(r.bottom - r.top, m_hwnd);
 }
 
 void CControl::SetLeft(long twips) {
     RECT r = BoundsInParent();
-    SetWindowPos(m_hwnd, nullptr, TwipsToPixelsX(twips), r.top, 0, 0,
+    SetWindowPos(m_hwnd, nullptr, TwipsToPixelsX(twips, m_hwnd), r.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void CControl::SetTop(long twips) {
     RECT r = BoundsInParent();
-    SetWindowPos(m_hwnd, nullptr, r.left, TwipsToPixelsY(twips), 0, 0,
+    SetWindowPos(m_hwnd, nullptr, r.left, TwipsToPixelsY(twips, m_hwnd), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void CControl::SetWidth(long twips) {
     RECT r = BoundsInParent();
-    int width = TwipsToPixelsX(twips);
+    int width = TwipsToPixelsX(twips, m_hwnd);
     SetWindowPos(m_hwnd, nullptr, 0, 0, width < 0 ? 0 : width, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void CControl::SetHeight(long twips) {
     RECT r = BoundsInParent();
-    int height = TwipsToPixelsY(twips);
+    int height = TwipsToPixelsY(twips, m_hwnd);
     SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, height < 0 ? 0 : height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

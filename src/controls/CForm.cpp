@@ -181,33 +181,38 @@ long CForm::Width() const {
     RECT r{};
     if (m_hwnd)
         GetWindowRect(m_hwnd, &r);
-    return PixelsToTwipsX(r.right - r.left);
+    return PixelsToTwipsX(r.right - r.left, m_hwnd);
 }
 
 long CForm::Height() const {
     RECT r{};
     if (m_hwnd)
         GetWindowRect(m_hwnd, &r);
-    return PixelsToTwipsY(r.bottom - r.top);
+    return PixelsToTwipsY(r.bottom - r.top, m_hwnd);
 }
 
 long CForm::ScaleWidth() const {
     RECT r{};
     if (m_hwnd)
         GetClientRect(m_hwnd, &r);
-    return PixelsToTwipsX(r.right);
+    return PixelsToTwipsX(r.right, m_hwnd);
 }
 
 long CForm::ScaleHeight() const {
     RECT r{};
     if (m_hwnd)
         GetClientRect(m_hwnd, &r);
-    return PixelsToTwipsY(r.bottom);
+    return PixelsToTwipsY(r.bottom, m_hwnd);
 }
 
 void CForm::Move(long left, long top, long width, long height) {
-    MoveWindow(hWnd(), TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-               TwipsToPixelsY(height), TRUE);
+    HWND hwnd = hWnd();
+    MoveWindow(hwnd, TwipsToPixelsX(left, hwnd), TwipsToPixelsY(top, hwnd),
+               TwipsToPixelsX(width, hwnd), TwipsToPixelsY(height, hwnd), TRUE);
+}
+
+UINT CForm::Dpi() const noexcept {
+    return DpiOf(m_hwnd);
 }
 
 LRESULT CForm::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -229,6 +234,14 @@ LRESULT CForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
         return 0;
+    case WM_DPICHANGED: {
+        Form_DpiChanged(HIWORD(wp));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lp);
+        SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_DESTROY:
         if (!m_unloaded) {
             m_unloaded = true;

@@ -45,6 +45,9 @@ class CForm {
     // Client size in twips.
     long ScaleWidth() const;
     long ScaleHeight() const;
+    // The resolution the form is drawn at: its monitor's, which changes when it is moved to
+    // another monitor or the user changes the scale.
+    UINT Dpi() const noexcept;
 
     // Hands the form to the program: it lives until its window is destroyed.
     template <class T> static T& Adopt(std::unique_ptr<T> form) {
@@ -72,6 +75,9 @@ class CForm {
     virtual void Form_Resize() {}
     virtual void Form_QueryUnload(bool& cancel) { (void)cancel; }
     virtual void Form_Unload() {}
+    // The form has been moved to a resolution of `dpi`; it is then sized to the rectangle the
+    // system suggests, which lays it out again.
+    virtual void Form_DpiChanged(UINT dpi) { (void)dpi; }
     virtual void OnCommand(UINT id, UINT code, HWND control) {
         (void)id, (void)code, (void)control;
     }

@@ -32,7 +32,23 @@ int CImageList::Add(HICON icon, const std::wstring& key) {
     if (ImageList_AddIcon(Handle(), icon) < 0)
         Raise(kInvalidProcedureCall, L"Invalid picture");
     m_keys.push_back(key);
+    // The icon may be another program's and may go with it: the list keeps its own copy.
+    m_sources.emplace_back(CopyIcon(icon));
     return Count();
+}
+
+void CImageList::Rescale(int width, int height) {
+    if (width == m_width && height == m_height)
+        return;
+    m_width = width;
+    m_height = height;
+    if (m_list) {
+        ImageList_Destroy(m_list);
+        m_list = nullptr;
+    }
+    HIMAGELIST list = Handle();
+    for (auto& source : m_sources)
+        ImageList_AddIcon(list, source.get());
 }
 
 bool CImageList::Contains(const std::wstring& key) const {

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include "controls/OwnedGraphic.h"
 #include <commctrl.h>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ class CImageList {
     int ImageHeight() const noexcept { return m_height; }
     // Only while the list is empty, as with any image list.
     void SetImageSize(int width, int height);
+    // Makes every image again at another size (for another resolution), keys and order kept.
+    // The handle changes: controls that show the list must be given it again.
+    void Rescale(int width, int height);
 
     // Returns the 1-based position of the new image. A key that is already there fails with
     // key-not-unique and adds nothing.
@@ -34,6 +38,8 @@ class CImageList {
     int m_width = 16;
     int m_height = 16;
     std::vector<std::wstring> m_keys;
+    // A copy of every icon given, to make the images again at another size from.
+    std::vector<OwnedIcon> m_sources;
 };
 
 } // namespace merilane

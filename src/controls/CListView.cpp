@@ -47,8 +47,8 @@ LRESULT CALLBACK CListView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
     try {
         if (button && self->OnMouseUp)
-            self->OnMouseUp(button, ShiftState(), PixelsToTwipsX(GET_X_LPARAM(lp)),
-                            PixelsToTwipsY(GET_Y_LPARAM(lp)));
+            self->OnMouseUp(button, ShiftState(), PixelsToTwipsX(GET_X_LPARAM(lp), hwnd),
+                            PixelsToTwipsY(GET_Y_LPARAM(lp), hwnd));
         else if (pressedHere && self->OnKeyUp)
             self->OnKeyUp(static_cast<int>(wp), ShiftState());
     } catch (...) {
@@ -61,7 +61,7 @@ void CListView::AddColumn(const std::wstring& text, long widthTwips) {
     LVCOLUMNW col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     col.pszText = const_cast<wchar_t*>(text.c_str());
-    col.cx = TwipsToPixelsX(widthTwips);
+    col.cx = TwipsToPixelsX(widthTwips, hWnd());
     col.iSubItem = m_columns;
     SendMessageW(hWnd(), LVM_INSERTCOLUMNW, m_columns, reinterpret_cast<LPARAM>(&col));
     ++m_columns;

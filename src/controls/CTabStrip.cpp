@@ -134,18 +134,18 @@ RECT CTabStrip::DisplayArea() const {
 }
 
 long CTabStrip::ClientLeft() const {
-    return PixelsToTwipsX(DisplayArea().left);
+    return PixelsToTwipsX(DisplayArea().left, hWnd());
 }
 long CTabStrip::ClientTop() const {
-    return PixelsToTwipsY(DisplayArea().top);
+    return PixelsToTwipsY(DisplayArea().top, hWnd());
 }
 long CTabStrip::ClientWidth() const {
     RECT r = DisplayArea();
-    return PixelsToTwipsX(r.right > r.left ? r.right - r.left : 0);
+    return PixelsToTwipsX(r.right > r.left ? r.right - r.left : 0, hWnd());
 }
 long CTabStrip::ClientHeight() const {
     RECT r = DisplayArea();
-    return PixelsToTwipsY(r.bottom > r.top ? r.bottom - r.top : 0);
+    return PixelsToTwipsY(r.bottom > r.top ? r.bottom - r.top : 0, hWnd());
 }
 
 void CTabStrip::HandleNotify(const NMHDR& header) {
@@ -162,8 +162,8 @@ LRESULT CALLBACK CTabStrip::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
                     (GetKeyState(VK_MENU) < 0 ? 4 : 0);
         LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
         try {
-            self->OnMouseUp(button, shift, PixelsToTwipsX(GET_X_LPARAM(lp)),
-                            PixelsToTwipsY(GET_Y_LPARAM(lp)));
+            self->OnMouseUp(button, shift, PixelsToTwipsX(GET_X_LPARAM(lp), hwnd),
+                            PixelsToTwipsY(GET_Y_LPARAM(lp), hwnd));
         } catch (...) {
             HandleCurrentFailure();
         }

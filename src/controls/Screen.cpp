@@ -1,16 +1,28 @@
 #include "controls/Screen.h"
-#include <windows.h>
 #include <cmath>
 
 namespace merilane {
 namespace {
 
-int ScreenDpi(int index) {
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForSystemFn = UINT(WINAPI*)();
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+
+// These came with Windows 10; older systems answer with the screen's one resolution.
+template <class Fn> Fn User32(const char* name) {
+    static HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+UINT ScreenDpi() {
+    static auto forSystem = User32<GetDpiForSystemFn>("GetDpiForSystem");
+    if (forSystem)
+        return forSystem();
     HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, index) : 96;
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen)
         ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
 int Round(double v) {
@@ -19,23 +31,47 @@ int Round(double v) {
 
 } // namespace
 
-int TwipsPerPixelX() {
-    return Round(1440.0 / ScreenDpi(LOGPIXELSX));
+UINT DpiOf(HWND window) noexcept {
+    static auto forWindow = User32<GetDpiForWindowFn>("GetDpiForWindow");
+    if (window && forWindow)
+        if (UINT dpi = forWindow(window))
+            return dpi;
+    return ScreenDpi();
 }
-int TwipsPerPixelY() {
-    return Round(1440.0 / ScreenDpi(LOGPIXELSY));
+
+int TwipsPerPixelX(HWND window) {
+    return Round(1440.0 / DpiOf(window));
 }
-int TwipsToPixelsX(long twips) {
-    return Round(twips * ScreenDpi(LOGPIXELSX) / 1440.0);
+int TwipsPerPixelY(HWND window) {
+    return Round(1440.0 / DpiOf(window));
 }
-int TwipsToPixelsY(long twips) {
-    return Round(twips * ScreenDpi(LOGPIXELSY) / 1440.0);
+int TwipsToPixelsX(long twips, HWND window) {
+    return Round(twips * static_cast<double>(DpiOf(window)) / 1440.0);
 }
-long PixelsToTwipsX(int pixels) {
-    return std::lround(pixels * 1440.0 / ScreenDpi(LOGPIXELSX));
+int TwipsToPixelsY(long twips, HWND window) {
+    return Round(twips * static_cast<double>(DpiOf(window)) / 1440.0);
 }
-long PixelsToTwipsY(int pixels) {
-    return std::lround(pixels * 1440.0 / ScreenDpi(LOGPIXELSY));
+long PixelsToTwipsX(int pixels, HWND window) {
+    return std::lround(pixels * 1440.0 / DpiOf(window));
+}
+long PixelsToTwipsY(int pixels, HWND window) {
+    return std::lround(pixels * 1440.0 / DpiOf(window));
+}
+
+int Scaled(int pixelsAt96, UINT dpi) noexcept {
+    return MulDiv(pixelsAt96, static_cast<int>(dpi), 96);
+}
+
+OwnedFont MessageFont(UINT dpi) {
+    static auto forDpi = User32<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{sizeof(metrics)};
+    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi))
+        return OwnedFont(CreateFontIndirectW(&metrics.lfMessageFont));
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    // The system's metrics are at its own resolution.
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
+                                            static_cast<int>(ScreenDpi()));
+    return OwnedFont(CreateFontIndirectW(&metrics.lfMessageFont));
 }
 
 void DoEvents() {

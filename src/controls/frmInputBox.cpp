@@ -1,6 +1,17 @@
 #include "controls/frmInputBox.h"
+#include "controls/Screen.h"
 
 namespace merilane {
+namespace {
+// The layout at 96 dots per inch, scaled to the form's resolution: a client area of 360 x 150
+// with the prompt at the left, the buttons at the right and the answer along the bottom.
+constexpr int kClientWidth = 360;
+constexpr int kClientHeight = 150;
+constexpr RECT kPrompt{10, 10, 260, 100};
+constexpr RECT kOk{270, 10, 350, 34};
+constexpr RECT kCancel{270, 40, 350, 64};
+constexpr RECT kText{10, 112, 350, 136};
+} // namespace
 
 frmInputBox::frmInputBox(std::wstring prompt, std::wstring title, std::wstring defaultText)
     : m_prompt(std::move(prompt)), m_title(std::move(title)), m_default(std::move(defaultText)) {}
@@ -11,7 +22,8 @@ CForm::CreateParams frmInputBox::GetCreateParams() {
     p.caption = m_title;
     p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     p.exStyle = WS_EX_DLGMODALFRAME;
-    RECT r{0, 0, 360, 150};
+    UINT dpi = DpiOf();
+    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
     AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
     p.width = r.right - r.left;
     p.height = r.bottom - r.top;
@@ -21,25 +33,40 @@ CForm::CreateParams frmInputBox::GetCreateParams() {
 }
 
 void frmInputBox::Form_Load() {
-    NONCLIENTMETRICSW metrics{sizeof(metrics)};
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    m_font.reset(CreateFontIndirectW(&metrics.lfMessageFont));
     HINSTANCE inst = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w,
-                    int h, int id) {
-        HWND c =
-            CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, ExistingHwnd(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-        return c;
+    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                               ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               inst, nullptr);
     };
-    make(L"STATIC", m_prompt.c_str(), SS_LEFT, 10, 10, 250, 90, kPromptId);
-    make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 270, 10, 80, 24, IDOK);
-    make(L"BUTTON", L"Cancel", WS_TABSTOP, 270, 40, 80, 24, IDCANCEL);
-    m_text = make(L"EDIT", m_default.c_str(), WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 10, 112, 340,
-                  24, kTextId);
+    m_promptLabel = make(L"STATIC", m_prompt.c_str(), SS_LEFT, kPromptId);
+    m_ok = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    m_cancel = make(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
+    m_text = make(L"EDIT", m_default.c_str(), WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kTextId);
+    Form_DpiChanged(Dpi());
+    Form_Resize();
     SendMessageW(m_text, EM_SETSEL, 0, -1);
     SetFocus(m_text);
+}
+
+void frmInputBox::Form_DpiChanged(UINT dpi) {
+    m_font = MessageFont(dpi);
+    for (HWND control : {m_promptLabel, m_ok, m_cancel, m_text})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+}
+
+void frmInputBox::Form_Resize() {
+    if (!m_text)
+        return;
+    UINT dpi = Dpi();
+    auto place = [&](HWND control, const RECT& at96) {
+        MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
+                   Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
+    };
+    place(m_promptLabel, kPrompt);
+    place(m_ok, kOk);
+    place(m_cancel, kCancel);
+    place(m_text, kText);
 }
 
 void frmInputBox::OnCommand(UINT id, UINT, HWND) {

@@ -17,6 +17,8 @@ class frmInputBox : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
+    void Form_Resize() override;
+    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
@@ -24,6 +26,9 @@ class frmInputBox : public CForm {
     std::wstring m_prompt, m_title, m_default;
     std::optional<std::wstring> m_answer;
     OwnedFont m_font;
+    HWND m_promptLabel = nullptr;
+    HWND m_ok = nullptr;
+    HWND m_cancel = nullptr;
     HWND m_text = nullptr;
 };
 

@@ -91,6 +91,11 @@ void CTLWindowList::Create(HWND parent, int id, HICON firstIcon) {
     Timer1.SetEnabled(true);
 }
 
+void CTLWindowList::SetIconSize(int pixels) {
+    ImageList1.Rescale(pixels, pixels);
+    ListView1.SetSmallIcons(&ImageList1);
+}
+
 void CTLWindowList::Move(int x, int y, int width, int height) {
     MoveWindow(ListView1.hWnd(), x, y, width, height, TRUE);
     ListView_SetColumnWidth(ListView1.hWnd(), 0, width * 55 / 100);

@@ -29,6 +29,8 @@ class CTLWindowList {
     void RefreshTaskList();
     WindowSelection GetWindows();
     void SetTimerEnabled(bool enabled) { Timer1.SetEnabled(enabled); }
+    // The rows' icons, square, in pixels (16 at 96 dots per inch).
+    void SetIconSize(int pixels);
 
     std::function<void(CWindow& window)> MouseDoubleClick;
     std::function<void(CWindow& window, int button, int shift, float x, float y)> MouseUp;

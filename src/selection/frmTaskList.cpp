@@ -1,12 +1,16 @@
 #include "selection/frmTaskList.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
+#include "controls/Screen.h"
 
 namespace merilane {
 namespace {
+// At 96 dots per inch; everything is scaled to the form's resolution.
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 26;
 constexpr int kMargin = 8;
+constexpr int kWidth = 560;
+constexpr int kHeight = 420;
 } // namespace
 
 frmTaskList::frmTaskList() = default;
@@ -17,8 +21,9 @@ CForm::CreateParams frmTaskList::GetCreateParams() {
     p.caption = kCaption;
     p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
     p.exStyle = WS_EX_DLGMODALFRAME;
-    p.width = 560;
-    p.height = 420;
+    UINT dpi = DpiOf();
+    p.width = Scaled(kWidth, dpi);
+    p.height = Scaled(kHeight, dpi);
     p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
     p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
     return p;
@@ -26,19 +31,16 @@ CForm::CreateParams frmTaskList::GetCreateParams() {
 
 void frmTaskList::Form_Load() {
     HWND form = ExistingHwnd();
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     auto button = [&](const wchar_t* text, int id, DWORD style) {
-        HWND b = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0,
-                                 0, kButtonWidth, kButtonHeight, form,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return b;
+        return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0,
+                               0, 0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
     };
     CTLWindowList1.Create(form, kListId,
                           reinterpret_cast<HICON>(GetClassLongPtrW(form, GCLP_HICONSM)));
     m_ok = button(L"OK", IDOK, BS_DEFPUSHBUTTON);
     m_cancel = button(L"Cancel", IDCANCEL, 0);
+    ApplyFont(Dpi());
     CTLWindowList1.MouseDoubleClick = [this](CWindow&) {
         try {
             Accept();
@@ -53,17 +55,31 @@ void frmTaskList::Form_Load() {
     SetFocus(CTLWindowList1.ListView1.hWnd());
 }
 
+void frmTaskList::ApplyFont(UINT dpi) {
+    m_font = MessageFont(dpi);
+    for (HWND control : {m_ok, m_cancel, CTLWindowList1.ListView1.hWnd()})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    CTLWindowList1.SetIconSize(Scaled(16, dpi));
+}
+
+void frmTaskList::Form_DpiChanged(UINT dpi) {
+    ApplyFont(dpi);
+}
+
 void frmTaskList::Form_Resize() {
     if (!m_ok)
         return;
+    UINT dpi = Dpi();
+    int buttonWidth = Scaled(kButtonWidth, dpi), buttonHeight = Scaled(kButtonHeight, dpi),
+        margin = Scaled(kMargin, dpi);
     RECT r;
     GetClientRect(ExistingHwnd(), &r);
-    int buttonsTop = r.bottom - kMargin - kButtonHeight;
-    CTLWindowList1.Move(kMargin, kMargin, r.right - 2 * kMargin, buttonsTop - 2 * kMargin);
-    MoveWindow(m_cancel, r.right - kMargin - kButtonWidth, buttonsTop, kButtonWidth, kButtonHeight,
+    int buttonsTop = r.bottom - margin - buttonHeight;
+    CTLWindowList1.Move(margin, margin, r.right - 2 * margin, buttonsTop - 2 * margin);
+    MoveWindow(m_cancel, r.right - margin - buttonWidth, buttonsTop, buttonWidth, buttonHeight,
                TRUE);
-    MoveWindow(m_ok, r.right - 2 * (kMargin + kButtonWidth), buttonsTop, kButtonWidth,
-               kButtonHeight, TRUE);
+    MoveWindow(m_ok, r.right - 2 * (margin + buttonWidth), buttonsTop, buttonWidth, buttonHeight,
+               TRUE);
 }
 
 void frmTaskList::Accept() {

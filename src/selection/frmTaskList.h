@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/CForm.h"
+#include "controls/OwnedGraphic.h"
 #include "selection/CTLWindowList.h"
 #include <set>
 
@@ -25,6 +26,7 @@ class frmTaskList : public CForm {
     void Form_Resize() override;
     void Form_QueryUnload(bool& cancel) override;
     void Form_Unload() override;
+    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -33,6 +35,8 @@ class frmTaskList : public CForm {
     void Accept();
     void Cancel();
     void KeyReleased(int keyCode);
+    void ApplyFont(UINT dpi);
+    OwnedFont m_font;
     HWND m_ok = nullptr;
     HWND m_cancel = nullptr;
     std::set<UINT> m_keysDown; // keys pressed on the form itself

@@ -55,8 +55,9 @@ void dlgDocument::Form_Resize() {
         int captionHeight = CWindow::CaptionHeight();
         RECT outer{};
         GetWindowRect(ExistingHwnd(), &outer);
-        int width = TwipsToPixelsX(PixelsToTwipsX(outer.right - outer.left));
-        int height = TwipsToPixelsY(PixelsToTwipsY(outer.bottom - outer.top));
+        HWND host = ExistingHwnd();
+        int width = TwipsToPixelsX(PixelsToTwipsX(outer.right - outer.left, host), host);
+        int height = TwipsToPixelsY(PixelsToTwipsY(outer.bottom - outer.top, host), host);
         ChildWindow->Move(-2, -captionHeight - 1, width, height - kHeightCut, true);
     } catch (const std::exception&) {
     }

@@ -1,6 +1,7 @@
 #include "window/frmKeyMappings.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
+#include "controls/Screen.h"
 #include "window/MKeyboard.h"
 
 namespace merilane {
@@ -10,6 +11,15 @@ constexpr int kModifierList = 102;
 constexpr int kListView = 103;
 // Codes below this are the modifiers and TAB; the rest are letters.
 constexpr DWORD kFirstLetterCode = 64;
+// The layout at 96 dots per inch, scaled to the form's resolution.
+constexpr int kClientWidth = 360;
+constexpr int kClientHeight = 230;
+constexpr RECT kLabel{10, 14, 130, 34};
+constexpr RECT kModifiers{135, 10, 225, 210};
+constexpr RECT kLetters{235, 10, 345, 310};
+constexpr RECT kList{10, 45, 345, 180};
+constexpr RECT kOk{175, 192, 255, 218};
+constexpr RECT kCancel{265, 192, 345, 218};
 
 std::wstring TextOf(HWND control) {
     int n = GetWindowTextLengthW(control);
@@ -26,7 +36,8 @@ CForm::CreateParams frmKeyMappings::GetCreateParams() {
     p.caption = kCaption;
     p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     p.exStyle = WS_EX_DLGMODALFRAME;
-    RECT r{0, 0, 360, 230};
+    UINT dpi = DpiOf();
+    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
     AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
     p.width = r.right - r.left;
     p.height = r.bottom - r.top;
@@ -36,27 +47,22 @@ CForm::CreateParams frmKeyMappings::GetCreateParams() {
 }
 
 void frmKeyMappings::Form_Load() {
-    NONCLIENTMETRICSW metrics{sizeof(metrics)};
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    m_font.reset(CreateFontIndirectW(&metrics.lfMessageFont));
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w,
-                    int h, int id) {
-        HWND c =
-            CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, ExistingHwnd(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-        return c;
+    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                               ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               instance, nullptr);
     };
-    make(L"STATIC", L"Open window dialog", SS_LEFT, 10, 14, 120, 20, -1);
-    cboOpenWindowKey2 = make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 135, 10,
-                             90, 200, kModifierList);
-    cboOpenWindowKey1 = make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 235, 10,
-                             110, 300, kLetterList);
+    m_label = make(L"STATIC", L"Open window dialog", SS_LEFT, -1);
+    cboOpenWindowKey2 =
+        make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, kModifierList);
+    cboOpenWindowKey1 =
+        make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, kLetterList);
     ListView2.Create(ExistingHwnd(), kListView, false);
-    MoveWindow(ListView2.hWnd(), 10, 45, 335, 135, FALSE);
-    cmdOk = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 175, 192, 80, 26, IDOK);
-    cmdCancel = make(L"BUTTON", L"Cancel", WS_TABSTOP, 265, 192, 80, 26, IDCANCEL);
+    cmdOk = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    cmdCancel = make(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
+    Form_DpiChanged(Dpi());
+    Form_Resize();
 
     KeyNames = {{L"CTRL", VK_CONTROL}, {L"SHIFT", VK_SHIFT}, {L"TAB", VK_TAB}};
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
@@ -64,6 +70,29 @@ void frmKeyMappings::Form_Load() {
     for (auto& [name, code] : KeyNames)
         SendMessageW(code < kFirstLetterCode ? cboOpenWindowKey2 : cboOpenWindowKey1, CB_ADDSTRING,
                      0, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+void frmKeyMappings::Form_DpiChanged(UINT dpi) {
+    m_font = MessageFont(dpi);
+    for (HWND control :
+         {m_label, cboOpenWindowKey1, cboOpenWindowKey2, ListView2.hWnd(), cmdOk, cmdCancel})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+}
+
+void frmKeyMappings::Form_Resize() {
+    if (!cmdCancel)
+        return;
+    UINT dpi = Dpi();
+    auto place = [&](HWND control, const RECT& at96) {
+        MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
+                   Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
+    };
+    place(m_label, kLabel);
+    place(cboOpenWindowKey2, kModifiers);
+    place(cboOpenWindowKey1, kLetters);
+    place(ListView2.hWnd(), kList);
+    place(cmdOk, kOk);
+    place(cmdCancel, kCancel);
 }
 
 void frmKeyMappings::cmdOk_Click() {

@@ -2,6 +2,7 @@
 #include "ContainerSession.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
+#include "tabs/MTabDraw.h"
 #include "app/frmIntro.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"

@@ -53,6 +53,43 @@ bool FixtureHangs(HWND fixtureWindow) {
     return title.size() >= 7 && title.compare(title.size() - 7, 7, L" [hung]") == 0;
 }
 
+void SaveScreenshot(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"MERILANE_SCREENSHOTS", folder, MAX_PATH))
+        return;
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u), size = stride * height;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + size;
+    std::wstring path = std::wstring(folder) + L"\\" + name + L".bmp";
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(out, &file, sizeof(file), &written, nullptr);
+        WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr);
+        WriteFile(out, bits, size, &written, nullptr);
+        CloseHandle(out);
+    }
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[1024] = {};
     int n = GetWindowTextW(hwnd, buffer, 1024);

@@ -20,6 +20,10 @@ void Pump(int milliseconds);
 
 std::wstring WindowText(HWND hwnd);
 
+// Saves what the screen shows as <name>.bmp in the folder that MERILANE_SCREENSHOTS names, for
+// a person to look at; does nothing when it names none.
+void SaveScreenshot(const std::wstring& name);
+
 // The fixture program stops answering the moment its window receives `message`, for `ms`
 // milliseconds (0: for ever); while it hangs its title ends in " [hung]".
 void HangFixtureOn(HWND fixtureWindow, UINT message, int ms);
