@@ -44,13 +44,13 @@ double ProcessCpuMs() {
 
 constexpr UINT kProbe = WM_APP + 0x400;
 std::vector<double>* g_delays = nullptr;
+// When each probe was posted, by its number.
+constexpr size_t kMostProbes = 100000;
+std::vector<double> g_sentAt(kMostProbes);
 
 LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == kProbe && g_delays) {
-        double sent = 0;
-        static_assert(sizeof(double) <= sizeof(LPARAM));
-        memcpy(&sent, &lp, sizeof(double));
-        g_delays->push_back(NowMs() - sent);
+    if (msg == kProbe && g_delays && wp < kMostProbes) {
+        g_delays->push_back(NowMs() - g_sentAt[wp]);
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
@@ -96,11 +96,9 @@ void Measure(const char* name, bool literal, HWND probe, HWND front, int seconds
     g_delays = &delays;
     std::atomic<bool> stop{false};
     std::thread poster([&] {
-        while (!stop) {
-            double now = NowMs();
-            LPARAM packed = 0;
-            memcpy(&packed, &now, sizeof(double));
-            PostMessageW(probe, kProbe, 0, packed);
+        for (size_t n = 0; !stop && n < kMostProbes; ++n) {
+            g_sentAt[n] = NowMs();
+            PostMessageW(probe, kProbe, n, 0);
             Sleep(10);
         }
     });
