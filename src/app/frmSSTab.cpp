@@ -1,7 +1,7 @@
 #include "app/frmSSTab.h"
 #include "app/Globals.h"
 #include "app/MCommands.h"
-#include "app/frmIntro.h"
+#include "tabs/frmIntro.h"
 #include "app/mMain.h"
 #include "controls/Dialogs.h"
 #include "controls/Failure.h"
@@ -11,6 +11,7 @@
 #include "selection/CTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
+#include "tabs/frmAbout.h"
 #include "tabs/MTabDraw.h"
 #include "window/CWindow.h"
 #include "window/MForceFore.h"
@@ -146,7 +147,7 @@ void frmSSTab::Form_Load() {
     Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
     Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
     Menu.SetChecked(L"options_enable_keybindings", true);
-    IntroForm = std::make_unique<frmIntro>();
+    IntroForm = MakeIntroForm();
     CaptureWindow(IntroForm->hWnd());
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));
     InitKeyMap();
@@ -348,7 +349,67 @@ void frmSSTab::RunMenuCommand(const std::wstring& name) {
             ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
     } else if (name == L"options_enable_keybindings") {
         SwitchKeybindings();
+    } else if (name == L"intro") {
+        if (!IntroForm)
+            IntroForm = MakeIntroForm();
+        // Asking for the window makes it again when it has been closed.
+        CaptureWindow(IntroForm->hWnd());
+    } else if (name == L"multirow") {
+        SwitchTabStyle(false);
+    } else if (name == L"buttontabs") {
+        SwitchTabStyle(true);
+    } else if (name == L"roundRobin") {
+        Menu.SetChecked(L"roundRobin", !Menu.Checked(L"roundRobin"));
+    } else if (name == L"help_web") {
+        ShellOpen(std::wstring(kProductPage) + kProductPageQuery);
+    } else if (name == L"help_about") {
+        ShowAbout();
     }
+}
+
+std::unique_ptr<frmIntro> frmSSTab::MakeIntroForm() {
+    // The intro screen's commands are the container's own, run as any other command.
+    IntroActions actions;
+    actions.LoadNewTab = [] { RunCommand([] { ShowCaptureWindowForm(); }); };
+    actions.ReleaseAllTabs = [] { RunCommand([] { ReleaseAllWindows(false); }); };
+    actions.Exit = [] {
+        RunCommand([] {
+            if (ContainerForm)
+                ContainerForm->Unload();
+        });
+    };
+    return std::make_unique<frmIntro>(std::move(actions));
+}
+
+void frmSSTab::SwitchTabStyle(bool buttons) {
+    TabPtr active = Tabs ? Tabs->GetActiveTab() : nullptr;
+    if (buttons) {
+        bool toButtons = TabStrip1.Style() != 1;
+        TabStrip1.SetStyle(toButtons ? 1 : 0);
+        Menu.SetChecked(L"buttontabs", toButtons);
+    } else {
+        TabStrip1.SetMultiRow(!Menu.Checked(L"multirow"));
+        Menu.SetChecked(L"multirow", !Menu.Checked(L"multirow"));
+    }
+    if (active && Tabs)
+        Tabs->ActivateTab(active);
+    TabStrip1.Refresh();
+    RedrawWindow(ExistingHwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void frmSSTab::ShowAbout() {
+    if (!m_about)
+        m_about = std::make_unique<frmAbout>();
+    m_about->ShowModal(ExistingHwnd());
+    if (TabPtr tab = Tabs ? Tabs->GetActiveTab() : nullptr)
+        ForceForeground(tab->Tag());
+    else
+        Refresh();
+}
+
+void frmSSTab::Refresh() {
+    RedrawWindow(ExistingHwnd(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void frmSSTab::SwitchKeybindings() {

@@ -13,6 +13,7 @@
 
 namespace merilane {
 
+class frmAbout;
 class frmIntro;
 
 // The container: a tab per captured window, with the display area that holds the host forms.
@@ -106,6 +107,12 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
   private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
     void WatchCapturedWindows();
+    static std::unique_ptr<frmIntro> MakeIntroForm();
+    // "Button tabs" (with `buttons`) or "Multirow": the style flips, the same tab stays active.
+    void SwitchTabStyle(bool buttons);
+    void ShowAbout();
+    void Refresh();
+    std::unique_ptr<frmAbout> m_about;
     void SetTabFont(UINT dpi);
     // One tick's work of Timer2; true when it did something.
     bool Timer2_Tick();

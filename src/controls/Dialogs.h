@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,5 +13,11 @@ int MsgBox(const std::wstring& text, UINT style, const std::wstring& title);
 // A modal prompt for one line of text: the answer as typed, or nothing when cancelled.
 std::optional<std::wstring> InputBox(const std::wstring& prompt, const std::wstring& title,
                                      const std::wstring& defaultText);
+
+// Opens an address with the shell's default handler, as the user's clicks on links ask; the
+// shell's result code, which nobody needs. Whoever installs an opener (a test) gets the
+// addresses instead.
+intptr_t ShellOpen(const std::wstring& address);
+void SetShellOpener(std::function<intptr_t(const std::wstring&)> opener);
 
 } // namespace merilane

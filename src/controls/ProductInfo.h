@@ -14,4 +14,8 @@ struct ProductInfo {
 
 const ProductInfo& Product();
 
+// The product's web page; the program's links to it add the query "?q=purl".
+inline constexpr const wchar_t* kProductPage = L"https://merilane.org/";
+inline constexpr const wchar_t* kProductPageQuery = L"?q=purl";
+
 } // namespace merilane

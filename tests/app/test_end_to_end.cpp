@@ -417,3 +417,77 @@ TEST_F(EndToEnd, KeysSwitchTabsFromInsideCapturedProgramsAndTheSwitchTurnsThemOf
     SendKeys({VK_CONTROL, '1'});
     EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 1; }, 5000)) << "and back on";
 }
+
+TEST_F(EndToEnd, TheIntroScreenIsTheOnlyTabAtStartWithItsCommandsAndHintsAsControls) {
+    Start();
+    EXPECT_EQ(Tabs(), 1);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return RemoteTabCaptions(strip) == std::vector<std::wstring>{L"Main menu"}; }, 3000));
+    for (const wchar_t* text : {L"Load new tab", L"Release all tabs", L"Exit",
+                                L"Use right mouse-click on the active tab to show the window menu",
+                                L"Hold CTRL   + TAB down to go to next tab",
+                                L"Hold SHIFT + TAB down to go to previous tab",
+                                L"Hold CTRL   + 1..9 to activate numbered tab"})
+        EXPECT_EQ(ChildrenOf(container, L"Static", text).size(), 1u)
+            << std::string(text, text + wcslen(text));
+}
+
+TEST_F(EndToEnd, ExitOnTheIntroScreenClosesAsTheContainerDoes) {
+    auto fixture = ChildProcess::Fixture({L"--title", L"Held when Exit is clicked"});
+    HWND held = fixture.WaitForWindow(L"Held when Exit is clicked");
+    ASSERT_NE(held, nullptr);
+    Start();
+    Pick({held});
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 2; }, 10000));
+    auto clickExit = [&] {
+        auto exits = ChildrenOf(container, L"Static", L"Exit");
+        ASSERT_EQ(exits.size(), 1u);
+        PostMessageW(exits[0], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        PostMessageW(exits[0], WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    };
+    {
+        BoxAnswerer box(L"Merilane", IDCANCEL, 10000, program->Pid());
+        clickExit();
+        ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 10000));
+        EXPECT_EQ(box.Text(), L"Release all windows and close Merilane ?");
+    }
+    Pump(500);
+    EXPECT_TRUE(program->Running());
+    EXPECT_EQ(Tabs(), 2);
+    BoxAnswerer box(L"Merilane", IDOK, 10000, program->Pid());
+    clickExit();
+    EXPECT_TRUE(program->WaitForExit(10000));
+    ExpectReleased(held);
+}
+
+TEST_F(EndToEnd, ShowMainMenuAfterReleaseAllAndTheTabStyleSwitches) {
+    Start();
+    Command(L"releaseAll");
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 0; }, 5000));
+    Command(L"intro");
+    ASSERT_TRUE(WaitUntil(
+        [&] { return RemoteTabCaptions(strip) == std::vector<std::wstring>{L"Main menu"}; }, 5000));
+    auto style = [&] { return GetWindowLongW(strip, GWL_STYLE); };
+    for (auto [item, bit] : {std::pair{L"buttontabs", LONG{TCS_BUTTONS}},
+                             std::pair{L"multirow", LONG{TCS_MULTILINE}}}) {
+        bool before = style() & bit;
+        Command(item);
+        EXPECT_TRUE(WaitUntil([&] { return ((style() & bit) != 0) != before; }, 3000));
+        EXPECT_EQ(ActiveTab(), 1);
+        Command(item);
+        EXPECT_TRUE(WaitUntil([&] { return ((style() & bit) != 0) == before; }, 3000));
+        EXPECT_EQ(ActiveTab(), 1);
+    }
+}
+
+TEST_F(EndToEnd, TheAboutBoxShowsTheVersion) {
+    Start();
+    Command(L"help_about");
+    HWND about = program->WaitForWindow(L"About Merilane");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(ChildrenOf(about, L"Static", L" Version 0.2.156").size(), 1u);
+    EXPECT_FALSE(IsWindowEnabled(container)) << "modal to the container";
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(container) != FALSE; }, 5000));
+}

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "app/frmSSTab.h"
-#include "app/frmIntro.h"
+#include "tabs/frmIntro.h"
 #include "app/mMain.h"
 #include "controls/CTimer.h"
 #include "controls/Screen.h"

@@ -1,0 +1,142 @@
+#include "tabs/frmAbout.h"
+#include "controls/Dialogs.h"
+#include "controls/ProductInfo.h"
+#include "controls/Screen.h"
+#include "tabs/MArtwork.h"
+
+namespace merilane {
+namespace {
+// The layout at 96 dots per inch, scaled to the form's resolution.
+constexpr int kClientWidth = 420, kClientHeight = 230;
+constexpr RECT kLogoAt{16, 16, 96, 96};
+constexpr RECT kTitleAt{112, 16, 404, 52};
+constexpr RECT kVersionAt{112, 56, 404, 76};
+constexpr RECT kUpdatesAt{112, 80, 404, 100};
+constexpr RECT kLineAt{16, 112, 404, 114};
+constexpr RECT kNoticeAt{16, 122, 404, 182};
+constexpr RECT kOkAt{316, 192, 404, 218};
+constexpr COLORREF kLinkColour = RGB(0, 102, 204);
+} // namespace
+
+std::wstring frmAbout::VersionText() {
+    const ProductInfo& p = Product();
+    return L" Version " + std::to_wstring(p.major) + L"." + std::to_wstring(p.minor) + L"." +
+           std::to_wstring(p.revision);
+}
+
+CForm::CreateParams frmAbout::GetCreateParams() {
+    CreateParams p;
+    p.className = L"MerilaneAbout";
+    p.caption = L"Merilane";
+    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    p.exStyle = WS_EX_DLGMODALFRAME;
+    UINT dpi = DpiOf();
+    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
+    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    p.width = r.right - r.left;
+    p.height = r.bottom - r.top;
+    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+    return p;
+}
+
+void frmAbout::Form_Load() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    auto make = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
+        return CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                               ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               instance, nullptr);
+    };
+    SetCaption(kCaption);
+    Picture1 = make(L"STATIC", L"", SS_OWNERDRAW, kLogoId);
+    lblTitle = make(L"STATIC", Product().name, SS_LEFT | SS_NOTIFY, kTitleId);
+    lblVersion = make(L"STATIC", VersionText(), SS_LEFT, kVersionId);
+    lblUpdates = make(L"STATIC", kUpdates, SS_LEFT | SS_NOTIFY, kUpdatesId);
+    Line1 = make(L"STATIC", L"", SS_ETCHEDHORZ, -1);
+    lblNotice = make(L"STATIC",
+                     L"Made by the Merilane developers and given away under the MIT licence, "
+                     L"without warranty of any kind. Merilane holds other programs' windows in "
+                     L"its tabs and gives them back; it never closes them.",
+                     SS_LEFT, kNoticeId);
+    cmdOk = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    Form_DpiChanged(Dpi());
+    Form_Resize();
+    SetFocus(cmdOk);
+}
+
+void frmAbout::Form_DpiChanged(UINT dpi) {
+    m_font = MessageFont(dpi);
+    LOGFONTW lf{};
+    GetObjectW(m_font.get(), sizeof(lf), &lf);
+    lf.lfUnderline = TRUE;
+    m_linkFont.reset(CreateFontIndirectW(&lf));
+    lf.lfUnderline = FALSE;
+    lf.lfWeight = FW_BOLD;
+    lf.lfHeight = lf.lfHeight * 2;
+    m_titleFont.reset(CreateFontIndirectW(&lf));
+    auto font = [](HWND control, HFONT f) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
+    };
+    font(lblTitle, m_titleFont.get());
+    font(lblUpdates, m_linkFont.get());
+    for (HWND control : {lblVersion, lblNotice, cmdOk})
+        font(control, m_font.get());
+}
+
+void frmAbout::Form_Resize() {
+    if (!cmdOk)
+        return;
+    UINT dpi = Dpi();
+    auto place = [&](HWND control, const RECT& at96) {
+        MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
+                   Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
+    };
+    place(Picture1, kLogoAt);
+    place(lblTitle, kTitleAt);
+    place(lblVersion, kVersionAt);
+    place(lblUpdates, kUpdatesAt);
+    place(Line1, kLineAt);
+    place(lblNotice, kNoticeAt);
+    place(cmdOk, kOkAt);
+}
+
+void frmAbout::OnCommand(UINT id, UINT code, HWND) {
+    if ((id == kTitleId || id == kUpdatesId) && code == STN_CLICKED)
+        ShellOpen(std::wstring(kProductPage) + kProductPageQuery);
+    else if (id == IDOK || id == IDCANCEL)
+        Hide();
+}
+
+LRESULT frmAbout::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lp) == lblUpdates || reinterpret_cast<HWND>(lp) == lblTitle) {
+            LRESULT brush = CForm::WindowProc(msg, wp, lp);
+            SetTextColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp) == lblUpdates
+                                                        ? kLinkColour
+                                                        : GetSysColor(COLOR_WINDOWTEXT));
+            return brush;
+        }
+        break;
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (item->hwndItem == Picture1) {
+            FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
+            DrawLogo(item->hDC, item->rcItem);
+        }
+        return TRUE;
+    }
+    case WM_SETCURSOR:
+        // The lines that open the web page show the hand over them.
+        if (reinterpret_cast<HWND>(wp) == lblUpdates || reinterpret_cast<HWND>(wp) == lblTitle) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    default:
+        break;
+    }
+    return CForm::WindowProc(msg, wp, lp);
+}
+
+} // namespace merilane
