@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both architectures and runs the whole test suite under Wine, on a private X display
-# with a private Wine prefix inside the build tree. Ends with ctest's summary.
+# with a private Wine prefix inside the build tree, then the package test (tools/test-package.sh)
+# on a display and prefix of its own. Fails if either fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
@@ -13,5 +14,13 @@ bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixtu
 # The i686 build is made above and checked for warnings; the suite runs on x86_64 only: the
 # machines this runs on are not counted on to start 32-bit programs.
 echo "== Tests, x86_64 =="
+status=0
 MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
-    ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120
+    ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120 || status=1
+bench_stop
+
+# The packages are made from the trees built above; MERILANE_TESTS=ON keeps them configured as
+# they are instead of switching them to a product-only build and back.
+echo "== Packages =="
+MERILANE_TESTS=ON "$root/tools/test-package.sh" || status=1
+exit "$status"
