@@ -57,17 +57,17 @@ for arch in x86_64 i686; do
     listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
     [ "$listed" = "LICENSE.txt README.txt merilane.exe " ] ||
         fail "$zip holds '$listed' instead of merilane.exe, README.txt and LICENSE.txt"
-    check=$(mktemp -d)
+    check="$stage/check"
     unzip -q "$zip" merilane.exe -d "$check"
     for file in "$check/merilane.exe" "$setup"; do
-        format=$("$triple-objdump" -f "$file" | sed -n 's/.*file format //p')
+        format=$("$triple-objdump" -f "$file" 2>&1 | sed -n 's/.*file format //p') || true
         [ "$format" = "$pe_format" ] || fail "$file is '$format', not $pe_format"
-        # Both carry the version in their version resource, as UTF-16 text.
-        "$triple-strings" -el "$file" | grep -qx "$version" ||
+        # Both carry the version in their version resource, as UTF-16 text. (grep reads to the
+        # end: with -q, strings could die of a closed pipe and fail the pipeline.)
+        "$triple-strings" -el "$file" | grep -x "$version" >/dev/null ||
             fail "$file does not carry version $version in its version resource"
     done
     cmp -s "$check/merilane.exe" "$exe" || fail "the merilane.exe in $zip is not the one built"
-    rm -rf "$check"
     produced+=("$zip" "$setup")
 done
 

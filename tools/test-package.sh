@@ -54,9 +54,10 @@ win_env() { bench_wine cmd /c echo "%$1%" 2>/dev/null </dev/null | tr -d '\r'; }
 unix_path() { bench_wine winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 lower() { tr '[:upper:]' '[:lower:]' <<<"$1"; }
 same_path() { [ "$(lower "$1")" = "$(lower "$2")" ]; }
+# The uninstall key as it is right after the install: one query instead of one per value.
+key_dump=
 reg_value() { # the data of one value of the uninstall key, empty when there is none
-    bench_wine reg query "$key" /v "$1" 2>/dev/null </dev/null | tr -d '\r' |
-        sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+    sed -n "s/^ *$1 *REG_[A-Z_]* *//p" <<<"$key_dump"
 }
 key_exists() { bench_wine reg query "$key" >/dev/null 2>&1 </dev/null; }
 wait_until() { # SECONDS COMMAND...: true once COMMAND succeeds, false at the deadline
@@ -108,6 +109,7 @@ check "installed merilane.exe is the one in the zip" \
 check "README.txt, LICENSE.txt and uninstall.exe installed" \
     all_files "$inst/README.txt" "$inst/LICENSE.txt" "$inst/uninstall.exe"
 check "Start-menu shortcut" [ -f "$lnk" ]
+key_dump=$(bench_wine reg query "$key" 2>/dev/null </dev/null | tr -d '\r') || true
 check "uninstall key in HKCU" key_exists
 check "DisplayVersion is $version" [ "$(reg_value DisplayVersion)" = "$version" ]
 check "DisplayName is Merilane" [ "$(reg_value DisplayName)" = "Merilane" ]
