@@ -164,8 +164,15 @@ check "no uninstall key left" key_absent
 if [ "$programs_existed" = no ]; then
     check "the Programs folder the setup made is gone too" wait_until 5 gone "$programs"
 fi
-leftovers=$(cd "$(unix_path "$(win_env TEMP)")" 2>/dev/null && ls -A | grep '^~nsu' | tr '\n' ' ') || true
-[ -z "$leftovers" ] || echo "note: the uninstaller's own temporary folder stays in %TEMP%: $leftovers"
+# Outside what the setup made: the folders the uninstaller copies itself to, left behind empty.
+# Reported, then the empty ones cleared (the latest may still be in use), so that they do not
+# pile up in this prefix from run to run.
+temp=$(unix_path "$(win_env TEMP)")
+leftovers=$(cd "$temp" 2>/dev/null && find . -maxdepth 1 -name '~nsu*.tmp' -printf '%f ') || true
+if [ -n "$leftovers" ]; then
+    echo "note: left in %TEMP% by the uninstaller's copy of itself: $leftovers"
+    find "$temp" -maxdepth 1 -name '~nsu*.tmp' -type d -empty -delete
+fi
 
 summary
 rm -f "$dirty"
