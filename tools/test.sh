@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both architectures and runs the whole test suite under Wine, on a private X display
-# with a private Wine prefix inside the build tree. Ends with ctest's summary.
+# with a private Wine prefix inside the build tree, then the package test (tools/test-package.sh)
+# on a display and prefix of its own. Fails if either fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
@@ -17,10 +18,18 @@ run_ctest() {
         ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120 "$@"
 }
 echo "== Tests, x86_64 =="
-run_ctest
+status=0
+run_ctest || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_stop
 bench_start "$root/build/wineprefix-dpi144" "$root/build/x86_64/bin/merilane_fixture.exe" 144
 echo "== Tests at 144 dots per inch, x86_64 =="
-run_ctest -R '^(Dpi|TabLooks|TabDrawing)\.'
+run_ctest -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
+bench_stop
+
+# The packages are made from the trees built above; MERILANE_TESTS=ON keeps them configured as
+# they are instead of switching them to a product-only build and back.
+echo "== Packages =="
+MERILANE_TESTS=ON "$root/tools/test-package.sh" || status=1
+exit "$status"
