@@ -23,8 +23,17 @@ if [ -n "$BENCH_KEEP_DISPLAY" ]; then
     echo "Merilane is running on $DISPLAY; close it to end."
     wait "$merilane" || true
 else
-    sleep 6
-    shot="$root/build/merilane-screenshot.png"
-    import -display "$DISPLAY" -window root "$shot"
-    echo "Merilane ran on a private display; screenshot: $shot"
+    # The intro screen, then the About box over it (its menu command id is in
+    # src/app/CommandIds.h: kCmdHelpAbout).
+    title="Main menu - Merilane 0.2.156 (beta) "
+    bench_wine "$bin/merilane_window_probe.exe" "$title" --wait 20000 >/dev/null || true
+    sleep 2
+    intro="$root/build/merilane-intro.png"
+    import -display "$DISPLAY" -window root "$intro"
+    bench_wine "$bin/merilane_window_probe.exe" "$title" --command 40041 >/dev/null || true
+    bench_wine "$bin/merilane_window_probe.exe" "About Merilane" --wait 10000 >/dev/null || true
+    sleep 1
+    about="$root/build/merilane-about.png"
+    import -display "$DISPLAY" -window root "$about"
+    echo "Merilane ran on a private display; screenshots: $intro $about"
 fi

@@ -62,7 +62,7 @@ CForm::CreateParams frmIntro::GetCreateParams() {
     UINT dpi = DpiOf();
     p.width = Scaled(640, dpi);
     p.height = Scaled(460, dpi);
-    p.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    p.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     return p;
 }
 
@@ -90,7 +90,8 @@ void frmIntro::Form_Load() {
 
     m_restingColour = RGB(20, 70, 110);
     ResetColours();
-    m_background.reset(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
+    // Text controls lie on the form's own colour, the frame's too.
+    m_background.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 
     m_toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 0, 0, 0, 0, form, nullptr, instance, nullptr);
@@ -253,7 +254,7 @@ LRESULT frmIntro::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         int index = CommandIndex(control);
         SetTextColor(dc, index >= 0 ? m_colours[static_cast<size_t>(index)]
                                     : GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(m_background.get());
     }
     case WM_CTLCOLORBTN:
