@@ -16,6 +16,8 @@
 #include "tabs/MTabDraw.h"
 #include "tabs/dlgDocument.h"
 #include "window/MForceFore.h"
+#include "window/MTermProc.h"
+#include <map>
 #include <set>
 
 namespace merilane {
@@ -143,6 +145,7 @@ bool ShowCaptureWindowForm() {
     bool captured = false;
     try {
         WindowSelection windows;
+        std::map<std::wstring, std::wstring> names;
         {
             g_pickerOpen = true;
             struct Closed {
@@ -159,11 +162,23 @@ bool ShowCaptureWindowForm() {
                 return false;
             }
             windows = picker.GetWindows();
+            // The titles the user saw, to name a window that cannot be taken.
+            for (auto& [key, window] : windows)
+                names[key] = picker.CTLWindowList1.ListView1.Contains(key)
+                                 ? picker.CTLWindowList1.ListView1.Text(key)
+                                 : std::wstring();
             picker.Unload();
         }
+        // Each on its own: one that cannot be taken leaves the others to be.
         for (auto& [key, window] : windows) {
             captured = true;
-            CaptureWindow(window);
+            try {
+                CaptureWindow(window, names[key]);
+            } catch (const Error& e) {
+                if (e.Number() != kKeyAlreadyAssociated)
+                    throw;
+                NoteNotResponding(L"\"" + names[key] + L"\" is in a tab already.");
+            }
         }
     } catch (const std::exception& e) {
         MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.ShowCaptureWindowForm");
@@ -177,37 +192,91 @@ void CaptureWindow(HWND hwnd) {
     CaptureWindow(loaded);
 }
 
-void CaptureWindow(const CWindow& loaded) {
+CaptureRefusal RefusalOf(HWND hwnd) {
+    if (!IsWindow(hwnd))
+        return CaptureRefusal::Gone;
+    // The program's windows are those of its user-interface thread; the intro screen is the one
+    // of them that lives in a tab.
+    bool intro = ContainerForm && ContainerForm->IsIntroScreen(hwnd);
+    DWORD pid = 0;
+    DWORD thread = GetWindowThreadProcessId(hwnd, &pid);
+    HWND container = ContainerForm ? ContainerForm->ExistingHwnd() : nullptr;
+    if (container && thread == GetWindowThreadProcessId(container, nullptr) && !intro)
+        return CaptureRefusal::OwnWindow;
+    if (hwnd == GetDesktopWindow() || hwnd == GetShellWindow())
+        return CaptureRefusal::Shell;
+    std::wstring cls = CWindow::GetWindowClassName(hwnd);
+    for (const wchar_t* shell :
+         {L"Progman", L"WorkerW", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"})
+        if (cls == shell)
+            return CaptureRefusal::Shell;
+    if (RunsWithMoreRights(pid))
+        return CaptureRefusal::MoreRights;
+    return CaptureRefusal::None;
+}
+
+std::wstring RefusalText(CaptureRefusal refusal) {
+    switch (refusal) {
+    case CaptureRefusal::OwnWindow:
+        return L"it is one of Merilane's own windows";
+    case CaptureRefusal::Shell:
+        return L"it belongs to the desktop or the Windows shell";
+    case CaptureRefusal::Gone:
+        return L"it was closed before Merilane could take it";
+    case CaptureRefusal::MoreRights:
+        return L"its program runs with more rights than Merilane, and Windows would not let "
+               L"Merilane hold it";
+    case CaptureRefusal::SystemRefused:
+        return L"Windows would not let Merilane take it in; its program may run with more "
+               L"rights than Merilane";
+    default:
+        return {};
+    }
+}
+
+void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
     HWND hwnd = loaded.hWnd;
     if (!CapturedWindows || !Tabs)
         Raise(kObjectRequired);
     // A window that is held already stays where it is: a second wrapper would fight the first.
     if (CapturedWindows->item(hwnd))
         Raise(kKeyAlreadyAssociated, L"The window is in a tab already");
-    // A window that closes while it is being picked or captured leaves nothing behind.
-    if (!IsWindow(hwnd))
+    auto named = [&] {
+        std::wstring title = name.empty() ? loaded.ActiveCaption() : name;
+        return L"\"" + (title.empty() ? loaded.Classname : title) + L"\"";
+    };
+    auto refuse = [&](CaptureRefusal why) {
+        NoteNotResponding(named() + L" was not put in a tab: " + RefusalText(why) + L".");
+    };
+    if (CaptureRefusal why = RefusalOf(hwnd); why != CaptureRefusal::None) {
+        refuse(why);
         return;
+    }
     // One that does not answer now is refused at once; that it answers now promises nothing,
     // which is what the rest of the capture is ready for.
     if (IsOnItsWay(hwnd) || !loaded.Answers()) {
-        NoteNotResponding(Quoted(loaded) +
+        NoteNotResponding(named() +
                           L" does not respond, so it was not put in a tab. It stays where it is; "
                           L"try again once it answers.");
         return;
     }
     UINT originalState = loaded.GetWindowState();
     auto window = CapturedWindows->create(loaded);
-    bool movedIn = Tabs->AddTab(window, [window, originalState](HWND previousParent) {
+    CSSTab::Added added = Tabs->AddTab(window, [window, originalState](HWND previousParent) {
         RunCommand([=] { TakeBackRefused(window, previousParent, originalState); });
     });
-    if (!movedIn) {
-        g_refused.insert(hwnd);
+    if (added != CSSTab::Added::InTab) {
         // Tab and entry go; the host form stays for as long as the window may be inside.
         RemoveWindowTab(window);
         ShowWindowAsync(hwnd, static_cast<int>(originalState));
-        NoteNotResponding(Quoted(*window) +
-                          L" does not respond, so it was not put in a tab. It goes back where it "
-                          L"was as soon as it answers.");
+        if (added == CSSTab::Added::Refused) {
+            refuse(CaptureRefusal::SystemRefused);
+        } else {
+            g_refused.insert(hwnd);
+            NoteNotResponding(named() +
+                              L" does not respond, so it was not put in a tab. It goes back where "
+                              L"it was as soon as it answers.");
+        }
         return;
     }
     if (!window->IsExistingWindow()) {

@@ -27,7 +27,21 @@ bool IsPickerOpen() noexcept;
 // Captures the window into a new tab. A window that does not answer is not taken in: the user
 // hears of it, and it stays where it is.
 void CaptureWindow(HWND hwnd);
-void CaptureWindow(const CWindow& loaded);
+// `name` is how the user knows the window (the picker's row), for the messages.
+void CaptureWindow(const CWindow& loaded, const std::wstring& name = {});
+
+// Why a window cannot be captured.
+enum class CaptureRefusal {
+    None,
+    OwnWindow,     // one of the program's own windows (the intro screen excepted)
+    Shell,         // the desktop, or a window of the Windows shell
+    Gone,          // closed while it was being picked
+    MoreRights,    // its program runs with more rights: Windows drops what we would send it
+    SystemRefused, // the system would not give it a new parent
+};
+// What keeps the window from being captured before anything is tried on it.
+CaptureRefusal RefusalOf(HWND hwnd);
+std::wstring RefusalText(CaptureRefusal refusal);
 // Gives the window back to `newParent`. When its program does not take it back in time, it
 // stays in its tab, the user hears of it, and the release ends by itself as soon as the
 // program answers.

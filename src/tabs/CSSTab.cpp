@@ -32,8 +32,8 @@ TabHost& CSSTab::Host() const {
     return *m_clientForm;
 }
 
-bool CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
-                    std::function<void(HWND previousParent)> whenLate) {
+CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
+                             std::function<void(HWND previousParent)> whenLate) {
     auto keepAlive = shared_from_this(); // message-pump passes below may drop the global
     try {
         if (!newWindow)
@@ -54,7 +54,9 @@ bool CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
         bool movedIn = true;
         Tolerant([&] { movedIn = newWindow->Reparent(hostHwnd, false, std::move(whenLate)); });
         if (!movedIn)
-            return false;
+            return Added::Late;
+        if (newWindow->ReparentRefused())
+            return Added::Refused;
         Tolerant([&] { form.Form_Resize(); });
         Tolerant([&] {
             CWindow hostWrapper;
@@ -67,7 +69,7 @@ bool CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
         MsgBox(std::to_wstring(NumberOf(e)) + L" " + DescriptionOf(e), MB_ICONERROR | MB_OK,
                L"CSSTab.AddTab");
     }
-    return true;
+    return Added::InTab;
 }
 
 void CSSTab::RemoveTab(HWND hwnd) {

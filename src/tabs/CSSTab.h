@@ -20,11 +20,14 @@ class CSSTab : public std::enable_shared_from_this<CSSTab> {
 
     TabHost* ClientForm() const noexcept { return m_clientForm; }
 
-    // Gives the window a tab and a host form, moves it in and activates the tab. False when
-    // the window's thread did not take its new parent in time: the tab and host form stay for
-    // the caller to remove, and `whenLate` runs once the window has moved after all.
-    bool AddTab(const std::shared_ptr<CWindow>& newWindow,
-                std::function<void(HWND previousParent)> whenLate = {});
+    enum class Added { InTab, Late, Refused };
+    // Gives the window a tab and a host form, moves it in and activates the tab. Late when the
+    // window's thread did not take its new parent in time: the tab and host form stay for the
+    // caller to remove, and `whenLate` runs once the window has moved after all. Refused when
+    // the system would not move it: the window is where it was, tab and host form again the
+    // caller's to remove.
+    Added AddTab(const std::shared_ptr<CWindow>& newWindow,
+                 std::function<void(HWND previousParent)> whenLate = {});
     void RemoveTab(HWND hwnd);
     TabPtr GetTabByHwnd(HWND hwnd) const;
     int GetTabIndexByHwnd(HWND hwnd) const;

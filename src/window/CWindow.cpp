@@ -7,6 +7,7 @@
 #include "controls/MInput.h"
 #include "window/ForeignCall.h"
 #include "window/mExecutableName.h"
+#include <atomic>
 #include <memory>
 
 namespace merilane {
@@ -34,12 +35,17 @@ void FrameChanged(HWND hwnd, UINT extraFlags) {
                  SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | extraFlags);
 }
 
+std::atomic<CWindow::ParentSetter> g_setParent{&SetParent};
+
 // Runs on whichever thread may wait for the window: the new parent, and the bits a capture
 // changes. Back on the desktop a pop-up is a pop-up again: a child window without a parent has
 // no frame, no taskbar button and cannot be activated. Style writes are read-modify-write and
 // each is followed by a frame repaint, as on the window's own thread.
 HWND SetParentAndFixStyle(HWND hwnd, HWND newOwner, LONG originalStyle) {
-    HWND previous = SetParent(hwnd, newOwner);
+    HWND previous = g_setParent.load()(hwnd, newOwner);
+    // Refused: the window is where it was, and its style is not touched.
+    if (!previous)
+        return nullptr;
     auto switchBits = [&](LONG off, LONG on) {
         LONG style = GetWindowLongW(hwnd, GWL_STYLE);
         SetWindowLongW(hwnd, GWL_STYLE, (style & ~off) | on);
@@ -219,6 +225,10 @@ void CWindow::Move(int x, int y, int width, int height, bool repaint) const {
     SetWindowPos(hWnd, nullptr, x, y, width, height, flags);
 }
 
+void CWindow::SetParentSetter(ParentSetter setter) noexcept {
+    g_setParent = setter ? setter : &SetParent;
+}
+
 bool CWindow::Reparent(HWND newOwner, bool setOriginals,
                        std::function<void(HWND previousParent)> whenLate) {
     HWND hwnd = hWnd;
@@ -229,11 +239,12 @@ bool CWindow::Reparent(HWND newOwner, bool setOriginals,
         *previous = SetParentAndFixStyle(hwnd, newOwner, original);
         // A window of another thread among ours must not tie our input to its thread.
         SeparateInput(ours, GetWindowThreadProcessId(hwnd, nullptr));
-        if (setOriginals) {
+        if (setOriginals && *previous) {
             SetWindowLongW(hwnd, GWL_STYLE, original);
             SetWindowLongW(hwnd, GWL_EXSTYLE, originalEx);
         }
     };
+    m_reparentRefused = false;
     if (IsOwnThreadWindow(hwnd)) {
         move();
     } else if (!CallBounded(move, [previous, whenLate] {
@@ -242,7 +253,10 @@ bool CWindow::Reparent(HWND newOwner, bool setOriginals,
                })) {
         return false;
     }
-    LastHwnd = *previous;
+    // A dead window is no refusal: whoever asked finds it gone.
+    m_reparentRefused = !*previous && IsWindow(hwnd);
+    if (!m_reparentRefused)
+        LastHwnd = *previous;
     return true;
 }
 

@@ -98,6 +98,14 @@ class CWindow {
     // `whenLate` runs with the parent that was replaced.
     bool Reparent(HWND newOwner, bool setOriginals,
                   std::function<void(HWND previousParent)> whenLate = {});
+    // Whether the system refused the latest parent change that ended in time: the window then
+    // is where it was. A program with more rights than this one is such a case.
+    bool ReparentRefused() const noexcept { return m_reparentRefused; }
+
+    // The system's SetParent, or a stand-in that tests give to see how a refusal is met (no
+    // other way to make the system refuse exists where the tests run).
+    using ParentSetter = HWND(WINAPI*)(HWND window, HWND newParent);
+    static void SetParentSetter(ParentSetter setter) noexcept;
 
     // Undoes what capture changed: the five system-menu commands come back, and the window
     // returns to `newParent` normal, 500 x 500 at (0, 0). True when it is done; otherwise it
@@ -183,6 +191,7 @@ class CWindow {
     // What the window was when it was loaded, so that what capture changes can be given back.
     LONG m_originalStyle = 0;
     LONG m_originalExStyle = 0;
+    bool m_reparentRefused = false;
     mutable std::optional<HICON> m_smallIcon;
     mutable std::optional<HICON> m_bigIcon;
     mutable std::optional<std::wstring> m_executable;

@@ -4,6 +4,7 @@
 #include "window/UniqueHandle.h"
 #include "window/UniqueLibrary.h"
 #include "window/mExecutableName.h"
+#include <vector>
 
 namespace merilane {
 namespace {
@@ -109,6 +110,39 @@ void CloseWowTask(HWND hwnd, DWORD dialogDelay) {
     if (GetWindowThreadProcessId(hwnd, nullptr) == 0)
         return;
     Sleep(dialogDelay);
+}
+
+std::optional<DWORD> IntegrityLevelOf(HANDLE process) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &raw))
+        return std::nullopt;
+    UniqueHandle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
+    if (size == 0)
+        return std::nullopt;
+    std::vector<BYTE> buffer(size);
+    if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer.data(), size, &size))
+        return std::nullopt;
+    PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+    if (!sid || !IsValidSid(sid) || *GetSidSubAuthorityCount(sid) == 0)
+        return std::nullopt;
+    return *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1);
+}
+
+bool RunsWithMoreRights(DWORD pid) {
+    if (pid == 0 || pid == GetCurrentProcessId())
+        return false;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(process.get(), TOKEN_QUERY, &raw))
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    CloseHandle(raw);
+    std::optional<DWORD> theirs = IntegrityLevelOf(process.get());
+    std::optional<DWORD> ours = IntegrityLevelOf(GetCurrentProcess());
+    return theirs && ours && *theirs > *ours;
 }
 
 DWORD SetProcessPriority(DWORD pid, HWND hwnd, DWORD priorityClass) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <optional>
 #include <string>
 
 namespace merilane {
@@ -27,6 +28,14 @@ bool WaitForProcessExit(DWORD pid, DWORD dialogDelay);
 // Sets the priority class of the process (pid 0: the process of `hwnd`) and answers the class
 // it has afterwards, 0 when the process cannot be opened.
 DWORD SetProcessPriority(DWORD pid, HWND hwnd, DWORD priorityClass);
+
+// Whether the process runs with more rights than this one (a higher integrity level, or one it
+// may not even look at). Windows drops most messages from here to its windows, so holding one
+// of them would half work.
+bool RunsWithMoreRights(DWORD pid);
+// The integrity level of a process's token (a SECURITY_MANDATORY_*_RID), or nothing when it
+// cannot be read.
+std::optional<DWORD> IntegrityLevelOf(HANDLE process);
 
 // The shape of the virtual DOS machine's WOW process listing and of its callback, which
 // returns TRUE to end the listing.

@@ -91,7 +91,14 @@ TEST(Capture, TwiceOrOfAVanishingWindowLeavesNoOrphans) {
         dead = gone.WaitForWindow(L"Gone before capture");
         ASSERT_NE(dead, nullptr);
     }
-    EXPECT_NO_THROW(CaptureWindow(dead));
+    {
+        BoxAnswerer box(L"Merilane", IDOK);
+        EXPECT_NO_THROW(CaptureWindow(dead));
+        EXPECT_TRUE(box.Answered());
+        EXPECT_NE(box.Text().find(L"was not put in a tab: it was closed before"),
+                  std::wstring::npos)
+            << box.Text();
+    }
     EXPECT_EQ(ContainerForm->TabStrip1.Count(), tabs + 1);
     EXPECT_EQ(CapturedWindows->Count(), entries + 1);
     EXPECT_EQ(Tabs->GetTabByHwnd(dead), nullptr);

@@ -1,0 +1,132 @@
+#include "ChildProcess.h"
+#include "ContainerSession.h"
+#include "TestSupport.h"
+#include "ThreadWindow.h"
+#include "app/Globals.h"
+#include "app/frmSSTab.h"
+#include "app/mMain.h"
+#include "controls/CTimer.h"
+#include "tabs/CSSTab.h"
+#include "tabs/CWindows.h"
+#include "tabs/dlgDocument.h"
+#include "tabs/frmIntro.h"
+#include "window/MTermProc.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+HWND WINAPI RefusingSetParent(HWND, HWND) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
+// Selects in the open picker the rows of the windows, then runs `beforeOk` and presses OK.
+struct PickerHand {
+    std::vector<HWND> pick;
+    std::function<void()> beforeOk;
+    bool done = false;
+    void Run() {
+        CTimer hand(50, [this] {
+            HWND picker = FindWindowW(L"MerilaneTaskList", L"Select a window");
+            if (done || !picker || !IsWindowVisible(picker))
+                return;
+            HWND list = FindWindowExW(picker, nullptr, WC_LISTVIEWW, nullptr);
+            for (HWND w : pick) {
+                std::wstring decimal =
+                    std::to_wstring(static_cast<int32_t>(reinterpret_cast<intptr_t>(w)));
+                for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+                    wchar_t text[32] = {};
+                    ListView_GetItemText(list, row, 2, text, 32);
+                    if (decimal == text)
+                        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+                }
+            }
+            done = true;
+            if (beforeOk)
+                beforeOk();
+            PostMessageW(picker, WM_COMMAND, IDOK, 0);
+        });
+        hand.SetEnabled(true);
+        ShowCaptureWindowForm();
+    }
+};
+
+size_t Hosts() {
+    return dlgDocument::Live().size();
+}
+
+} // namespace
+
+TEST(Refusals, TheProgramsOwnWindowsTheShellAndTheDeadAreNamedAsSuch) {
+    ContainerSession session;
+    EXPECT_EQ(RefusalOf(session.Container()), CaptureRefusal::OwnWindow);
+    EXPECT_EQ(RefusalOf(session.Picture()), CaptureRefusal::OwnWindow);
+    EXPECT_EQ(RefusalOf(ContainerForm->IntroForm->ExistingHwnd()), CaptureRefusal::None)
+        << "the intro screen is the own window that lives in a tab";
+    EXPECT_EQ(RefusalOf(GetDesktopWindow()), CaptureRefusal::Shell);
+    if (HWND shell = GetShellWindow()) {
+        EXPECT_EQ(RefusalOf(shell), CaptureRefusal::Shell);
+    }
+    ThreadWindow other({L"Another thread's window"});
+    EXPECT_EQ(RefusalOf(other.Hwnd()), CaptureRefusal::None);
+    HWND gone;
+    {
+        auto fixture = ChildProcess::Fixture({L"--title", L"Soon gone"});
+        gone = fixture.WaitForWindow(L"Soon gone");
+        ASSERT_NE(gone, nullptr);
+        EXPECT_EQ(RefusalOf(gone), CaptureRefusal::None);
+    }
+    EXPECT_EQ(RefusalOf(gone), CaptureRefusal::Gone);
+    EXPECT_FALSE(RunsWithMoreRights(GetCurrentProcessId()));
+}
+
+TEST(Refusals, APickedWindowThatDiedIsNamedAndTheOthersAreTakenAll) {
+    ContainerSession session;
+    auto stays = ChildProcess::Fixture({L"--title", L"Picked and taken"});
+    auto dies =
+        std::make_unique<ChildProcess>(ChildProcess::Fixture({L"--title", L"Picked, then closed"}));
+    HWND kept = stays.WaitForWindow(L"Picked and taken");
+    HWND lost = dies->WaitForWindow(L"Picked, then closed");
+    ASSERT_TRUE(kept && lost);
+    BoxAnswerer box(L"Merilane", IDOK);
+    PickerHand hand{{lost, kept}, [&] { dies->Kill(); }};
+    hand.Run();
+    EXPECT_TRUE(box.Answered());
+    EXPECT_EQ(box.Text(), L"\"Picked, then closed\" was not put in a tab: it was closed before "
+                          L"Merilane could take it.");
+    EXPECT_NE(Tabs->GetTabByHwnd(kept), nullptr);
+    EXPECT_TRUE(IsDescendantOf(kept, session.Container()));
+    EXPECT_EQ(CapturedWindows->Count(), 2) << "the intro screen and the one that was taken";
+}
+
+TEST(Refusals, AWindowTheSystemWillNotReparentStaysWhereItWas) {
+    ContainerSession session;
+    auto fixture = ChildProcess::Fixture({L"--title", L"Kept out by the system", L"--edit"});
+    HWND hwnd = fixture.WaitForWindow(L"Kept out by the system");
+    ASSERT_NE(hwnd, nullptr);
+    int tabs = ContainerForm->TabStrip1.Count();
+    size_t hosts = Hosts();
+    CWindow::SetParentSetter(RefusingSetParent);
+    {
+        BoxAnswerer box(L"Merilane", IDOK);
+        CaptureWindow(hwnd);
+        EXPECT_TRUE(box.Answered());
+        EXPECT_EQ(box.Text(), L"\"Kept out by the system\" was not put in a tab: Windows would "
+                              L"not let Merilane take it in; its program may run with more "
+                              L"rights than Merilane.");
+    }
+    CWindow::SetParentSetter(nullptr);
+    EXPECT_EQ(ParentOf(hwnd), GetDesktopWindow());
+    EXPECT_FALSE(StyleOf(hwnd) & WS_CHILD);
+    EXPECT_EQ(ContainerForm->TabStrip1.Count(), tabs);
+    EXPECT_EQ(CapturedWindows->item(hwnd), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return Hosts() == hosts; }, 3000)) << "its host form is gone";
+    // The system lets it in again: it is captured as any other.
+    CaptureWindow(hwnd);
+    EXPECT_TRUE(IsDescendantOf(hwnd, session.Container()));
+}
