@@ -295,10 +295,11 @@ void frmTabProp::PageChanged(int previousPage) {
 
 void frmTabProp::Tick() {
     bool switchPage = CurrentPage() == 1;
-    EnableWindow(m_ok, !(switchPage && ListView1.SelectedKeys().empty()));
-    // The tab may have gone meanwhile: then there is nothing left to release.
+    // The tab may have gone meanwhile: then there is nothing left to release or switch.
+    bool active = HasActiveWindow();
+    EnableWindow(m_ok, !switchPage || (active && !ListView1.SelectedKeys().empty()));
     if (!switchPage)
-        EnableWindow(m_release, HasActiveWindow());
+        EnableWindow(m_release, active);
     RefreshSwitchList();
 }
 

@@ -27,7 +27,7 @@ class CIconPicture : public CControl {
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void Paint(HDC target) const;
 
-    // The canvas goes before the bitmap it borrows.
+    // Declared after the bitmap it borrows, so that it lets go of the bitmap first.
     OwnedBitmap m_image;
     std::unique_ptr<CPictureDC> m_canvas;
 };

@@ -52,26 +52,22 @@ void ClickPage(HWND tab, int page) {
     SendMessageW(tab, WM_LBUTTONUP, 0, point);
 }
 
-std::vector<std::wstring> ListBoxLines(HWND list) {
-    std::vector<std::wstring> lines;
-    int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        wchar_t text[256] = {};
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        lines.push_back(text);
-    }
-    return lines;
-}
-
-std::vector<std::wstring> ComboItems(HWND combo) {
+// The items of a list box (LB_GETCOUNT, LB_GETTEXT) or a combo box (CB_...).
+std::vector<std::wstring> Items(HWND box, UINT count, UINT text) {
     std::vector<std::wstring> items;
-    int n = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    int n = static_cast<int>(SendMessageW(box, count, 0, 0));
     for (int i = 0; i < n; ++i) {
-        wchar_t text[256] = {};
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        items.push_back(text);
+        wchar_t item[256] = {};
+        SendMessageW(box, text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        items.push_back(item);
     }
     return items;
+}
+std::vector<std::wstring> ListBoxLines(HWND list) {
+    return Items(list, LB_GETCOUNT, LB_GETTEXT);
+}
+std::vector<std::wstring> ComboItems(HWND combo) {
+    return Items(combo, CB_GETCOUNT, CB_GETLBTEXT);
 }
 
 std::vector<std::wstring> PageCaptions(HWND tab) {
@@ -356,7 +352,11 @@ TEST(TabProperties, SwitchReleasesTheWindowAndCapturesTheChosenOne) {
         EXPECT_TRUE(IsWindowVisible(dialog.lstProperties.hWnd()));
         ClickPage(dialog.SSTab1(), 1);
         EXPECT_EQ(WindowText(ok), L"Switch");
-        PostMessageW(ok, BM_CLICK, 0, 0);
+        // Enter released in the switch list, as after choosing a row with the keyboard.
+        HWND list = dialog.ListView1.hWnd();
+        SetFocus(list);
+        SendMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(list, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
     });
     dialog.Unload();
     EXPECT_EQ(ParentOf(away), GetDesktopWindow());
