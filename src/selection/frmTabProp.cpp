@@ -11,12 +11,17 @@
 namespace merilane {
 namespace {
 
+// At 96 dots per inch; everything is scaled to the form's resolution.
+constexpr int kWidth = 600;
+constexpr int kHeight = 520;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 88;
 constexpr int kButtonHeight = 26;
 constexpr int kLabelHeight = 16;
 constexpr int kEditHeight = 22;
-constexpr int kIconSize = 32;
+constexpr int kComboWidth = 180;
+constexpr int kComboDropHeight = 120;
+constexpr int kListIcon = 16;
 
 enum ControlId : int {
     kTabId = 900,
@@ -93,8 +98,9 @@ CForm::CreateParams frmTabProp::GetCreateParams() {
     p.caption = L"Properties ";
     p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     p.exStyle = WS_EX_DLGMODALFRAME;
-    p.width = 600;
-    p.height = 520;
+    UINT dpi = DpiOf();
+    p.width = Scaled(kWidth, dpi);
+    p.height = Scaled(kHeight, dpi);
     p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
     p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
     return p;
@@ -111,13 +117,10 @@ bool frmTabProp::HasActiveWindow() const {
 void frmTabProp::CreateControls() {
     HWND form = ExistingHwnd();
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex = 0) {
-        HWND h =
-            CreateWindowExW(ex, cls, text, WS_CHILD | style, 0, 0, 0, 0, form,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return h;
+        return CreateWindowExW(ex, cls, text, WS_CHILD | style, 0, 0, 0, 0, form,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                               nullptr);
     };
     // The pages' controls lie over the tab control as its siblings; clipping keeps the tab
     // control from painting over them.
@@ -133,7 +136,9 @@ void frmTabProp::CreateControls() {
     m_stylesLabel = make(L"STATIC", L"Window style bits", 0, -1);
     m_styles = make(L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
                     kStylesId);
-    picBigIcon.Create(form, kBigIconId, 0, 0, kIconSize, kIconSize);
+    // DrawIcon draws at the system's icon size.
+    picBigIcon.Create(form, kBigIconId, 0, 0, GetSystemMetrics(SM_CXICON),
+                      GetSystemMetrics(SM_CYICON));
     m_captionLabel = make(L"STATIC", L"Custom caption (%t is active caption)", 0, -1);
     m_caption = make(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kCaptionId);
     m_releaseLabel = make(L"STATIC", L"Window state after releasing", 0, -1);
@@ -146,6 +151,7 @@ void frmTabProp::CreateControls() {
     m_release = make(L"BUTTON", L"Release", WS_VISIBLE | WS_TABSTOP, kReleaseId);
     m_cancel = make(L"BUTTON", L"Cancel", WS_VISIBLE | WS_TABSTOP, IDCANCEL);
     SetWindowPos(m_tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ApplyFont(Dpi());
     LayOut();
 
     // Columns and lists are there with or without a window to describe.
@@ -161,6 +167,7 @@ void frmTabProp::CreateControls() {
         ImageList1.Add(ownIcon, L"null");
     for (const wchar_t* column : {L"Task", L"Status", L"hWnd", L"ProcessID", L"Exename"})
         ListView1.AddColumn(column, 1000);
+    ImageList1.Rescale(Scaled(kListIcon, Dpi()), Scaled(kListIcon, Dpi()));
     ListView1.SetSmallIcons(&ImageList1);
     ListView1.OnKeyUp = [this](int keyCode, int) {
         // Posted: the list must not be destroyed from inside its own key handling.
@@ -176,44 +183,69 @@ void frmTabProp::CreateControls() {
     ShowPageControls(0);
 }
 
+void frmTabProp::ApplyFont(UINT dpi) {
+    m_font = MessageFont(dpi);
+    for (HWND control :
+         {m_tab, lstProperties.hWnd(), m_stylesLabel, m_styles, m_captionLabel, m_caption,
+          m_releaseLabel, m_releaseType, ListView1.hWnd(), m_ok, m_release, m_cancel})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+}
+
+void frmTabProp::Form_DpiChanged(UINT dpi) {
+    ApplyFont(dpi);
+    ImageList1.Rescale(Scaled(kListIcon, dpi), Scaled(kListIcon, dpi));
+    ListView1.SetSmallIcons(&ImageList1);
+}
+
+void frmTabProp::Form_Resize() {
+    if (m_tab)
+        LayOut();
+}
+
 void frmTabProp::LayOut() {
+    UINT dpi = Dpi();
+    auto px = [dpi](int at96) { return Scaled(at96, dpi); };
+    int margin = px(kMargin), buttonWidth = px(kButtonWidth), buttonHeight = px(kButtonHeight);
+    int labelHeight = px(kLabelHeight), editHeight = px(kEditHeight), gap = px(2), after = px(6);
     RECT client;
     GetClientRect(ExistingHwnd(), &client);
-    int buttonsTop = client.bottom - kMargin - kButtonHeight;
-    MoveWindow(m_tab, kMargin, kMargin, client.right - 2 * kMargin, buttonsTop - 2 * kMargin, TRUE);
-    MoveWindow(m_cancel, client.right - kMargin - kButtonWidth, buttonsTop, kButtonWidth,
-               kButtonHeight, TRUE);
-    MoveWindow(m_ok, client.right - 2 * (kMargin + kButtonWidth), buttonsTop, kButtonWidth,
-               kButtonHeight, TRUE);
-    MoveWindow(m_release, kMargin, buttonsTop, kButtonWidth, kButtonHeight, TRUE);
+    int buttonsTop = client.bottom - margin - buttonHeight;
+    MoveWindow(m_tab, margin, margin, client.right - 2 * margin, buttonsTop - 2 * margin, TRUE);
+    MoveWindow(m_cancel, client.right - margin - buttonWidth, buttonsTop, buttonWidth, buttonHeight,
+               TRUE);
+    MoveWindow(m_ok, client.right - 2 * (margin + buttonWidth), buttonsTop, buttonWidth,
+               buttonHeight, TRUE);
+    MoveWindow(m_release, margin, buttonsTop, buttonWidth, buttonHeight, TRUE);
 
     // The pages' area, in the form's coordinates.
     RECT page;
     GetClientRect(m_tab, &page);
     TabCtrl_AdjustRect(m_tab, FALSE, &page);
     MapWindowPoints(m_tab, ExistingHwnd(), reinterpret_cast<POINT*>(&page), 2);
-    int left = page.left + kMargin, top = page.top + kMargin;
-    int width = page.right - page.left - 2 * kMargin;
-    int height = page.bottom - page.top - 2 * kMargin;
+    int left = page.left + margin, top = page.top + margin;
+    int width = page.right - page.left - 2 * margin;
+    int height = page.bottom - page.top - 2 * margin;
 
     MoveWindow(ListView1.hWnd(), left, top, width, height, TRUE);
 
-    int lowerBlock = 2 * (kLabelHeight + 2 + kEditHeight + 6);
-    int upperHeight = height - lowerBlock - kMargin;
-    int leftWidth = (width - kMargin) * 3 / 5;
-    int rightLeft = left + leftWidth + kMargin, rightWidth = width - leftWidth - kMargin;
+    int lowerBlock = 2 * (labelHeight + gap + editHeight + after);
+    int upperHeight = height - lowerBlock - margin;
+    int leftWidth = (width - margin) * 3 / 5;
+    int rightLeft = left + leftWidth + margin, rightWidth = width - leftWidth - margin;
     MoveWindow(lstProperties.hWnd(), left, top, leftWidth, upperHeight, TRUE);
-    MoveWindow(picBigIcon.hWnd(), rightLeft, top, kIconSize, kIconSize, TRUE);
-    int stylesTop = top + kIconSize + kMargin;
-    MoveWindow(m_stylesLabel, rightLeft, stylesTop, rightWidth, kLabelHeight, TRUE);
-    MoveWindow(m_styles, rightLeft, stylesTop + kLabelHeight + 2, rightWidth,
-               top + upperHeight - (stylesTop + kLabelHeight + 2), TRUE);
-    int y = top + upperHeight + kMargin;
-    MoveWindow(m_captionLabel, left, y, width, kLabelHeight, TRUE);
-    MoveWindow(m_caption, left, y + kLabelHeight + 2, width, kEditHeight, TRUE);
-    y += kLabelHeight + 2 + kEditHeight + 6;
-    MoveWindow(m_releaseLabel, left, y, width, kLabelHeight, TRUE);
-    MoveWindow(m_releaseType, left, y + kLabelHeight + 2, 180, 120, TRUE);
+    MoveWindow(picBigIcon.hWnd(), rightLeft, top, picBigIcon.ImageWidth(), picBigIcon.ImageHeight(),
+               TRUE);
+    int stylesTop = top + picBigIcon.ImageHeight() + margin;
+    MoveWindow(m_stylesLabel, rightLeft, stylesTop, rightWidth, labelHeight, TRUE);
+    MoveWindow(m_styles, rightLeft, stylesTop + labelHeight + gap, rightWidth,
+               top + upperHeight - (stylesTop + labelHeight + gap), TRUE);
+    int y = top + upperHeight + margin;
+    MoveWindow(m_captionLabel, left, y, width, labelHeight, TRUE);
+    MoveWindow(m_caption, left, y + labelHeight + gap, width, editHeight, TRUE);
+    y += labelHeight + gap + editHeight + after;
+    MoveWindow(m_releaseLabel, left, y, width, labelHeight, TRUE);
+    MoveWindow(m_releaseType, left, y + labelHeight + gap, px(kComboWidth), px(kComboDropHeight),
+               TRUE);
 }
 
 void frmTabProp::Form_Load() {
@@ -249,7 +281,8 @@ void frmTabProp::Fill(const CWindow& w) {
                     static_cast<int>(listWidth / 4), static_cast<int>(listWidth / 4),
                     static_cast<int>(listWidth * 2)};
     for (int column = 0; column < 5; ++column)
-        ListView_SetColumnWidth(ListView1.hWnd(), column, TwipsToPixelsX(widths[column]));
+        ListView_SetColumnWidth(ListView1.hWnd(), column,
+                                TwipsToPixelsX(widths[column], ListView1.hWnd()));
     RefreshSwitchList();
     ListView1.ClearSelection();
     Timer1.SetEnabled(true);

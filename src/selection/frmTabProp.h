@@ -3,6 +3,7 @@
 #include "controls/CImageList.h"
 #include "controls/CListView.h"
 #include "controls/CTimer.h"
+#include "controls/OwnedGraphic.h"
 #include "selection/CTaskList.h"
 #include "selection/WindowRows.h"
 #include "tabs/CIconPicture.h"
@@ -74,12 +75,15 @@ class frmTabProp : public CForm {
     CreateParams GetCreateParams() override;
     void Form_Load() override;
     void Form_Unload() override;
+    void Form_Resize() override;
+    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
     void CreateControls();
+    void ApplyFont(UINT dpi);
     void LayOut();
     void Fill(const CWindow& window);
     void PageChanged(int previousPage);
@@ -108,6 +112,7 @@ class frmTabProp : public CForm {
     HWND m_cancel = nullptr;
     int m_pageBeforeChange = 0;
     std::optional<DWORD> m_priorityBefore;
+    OwnedFont m_font;
 };
 
 } // namespace merilane

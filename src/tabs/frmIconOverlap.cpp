@@ -1,8 +1,11 @@
 #include "tabs/frmIconOverlap.h"
 #include "tabs/IconOverlap.h"
+#include "controls/Screen.h"
+#include <utility>
 
 namespace merilane {
 namespace {
+// At 96 dots per inch; scaled to the form's resolution.
 constexpr int kMargin = 12;
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 26;
@@ -16,8 +19,11 @@ CForm::CreateParams frmIconOverlap::GetCreateParams() {
     p.caption = kCaption;
     p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     p.exStyle = WS_EX_DLGMODALFRAME;
-    RECT r{0, 0, 3 * kMargin + kButtonWidth + kOverlapIconSize,
-           3 * kMargin + 2 * kButtonHeight + kMargin};
+    UINT dpi = DpiOf();
+    int margin = Scaled(kMargin, dpi);
+    // The preview stays 32 pixels at any resolution: it shows the alt-tab icon's own pixels.
+    RECT r{0, 0, 3 * margin + Scaled(kButtonWidth, dpi) + kOverlapIconSize,
+           4 * margin + 2 * Scaled(kButtonHeight, dpi)};
     AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
     p.width = r.right - r.left;
     p.height = r.bottom - r.top;
@@ -28,18 +34,26 @@ CForm::CreateParams frmIconOverlap::GetCreateParams() {
 
 void frmIconOverlap::Form_Load() {
     HWND form = ExistingHwnd();
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    auto button = [&](const wchar_t* text, int id, int top) {
-        HWND b = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, kMargin,
-                                 top, kButtonWidth, kButtonHeight, form,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    };
-    button(L"Overlay", kCommand1, kMargin);
-    button(L"Plain", kCommand2, 2 * kMargin + kButtonHeight);
-    Picture3.Create(form, kPicture3, 2 * kMargin + kButtonWidth, kMargin, kOverlapIconSize,
-                    kOverlapIconSize);
+    for (auto [text, id] : {std::pair{L"Overlay", kCommand1}, std::pair{L"Plain", kCommand2}})
+        CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, form,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        GetModuleHandleW(nullptr), nullptr);
+    Picture3.Create(form, kPicture3, 0, 0, kOverlapIconSize, kOverlapIconSize);
+    Form_DpiChanged(Dpi());
+}
+
+void frmIconOverlap::Form_DpiChanged(UINT dpi) {
+    HWND form = ExistingHwnd();
+    int margin = Scaled(kMargin, dpi), width = Scaled(kButtonWidth, dpi),
+        height = Scaled(kButtonHeight, dpi);
+    m_font = MessageFont(dpi);
+    HWND command1 = GetDlgItem(form, kCommand1), command2 = GetDlgItem(form, kCommand2);
+    for (HWND button : {command1, command2})
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    MoveWindow(command1, margin, margin, width, height, TRUE);
+    MoveWindow(command2, margin, 2 * margin + height, width, height, TRUE);
+    SetWindowPos(Picture3.hWnd(), nullptr, 2 * margin + width, margin, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmIconOverlap::Show32(HICON icon) {

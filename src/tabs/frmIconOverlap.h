@@ -33,6 +33,7 @@ class frmIconOverlap : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
+    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
@@ -41,6 +42,7 @@ class frmIconOverlap : public CForm {
 
     HWND m_container;
     OwnedIcon m_composed;
+    OwnedFont m_font;
     HICON m_preview = nullptr;
 };
 
