@@ -3,9 +3,9 @@
 #include "controls/CListView.h"
 #include "controls/CTimer.h"
 #include "selection/CTaskList.h"
+#include "selection/WindowRows.h"
 #include "window/CWindow.h"
 #include <functional>
-#include <unordered_map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,15 +39,17 @@ class CTLWindowList {
     // The host forwards WM_NOTIFY of the list here.
     void HandleNotify(const NMHDR& header);
 
-    static std::wstring RowKey(HWND hwnd);
-    static HWND HandleOfRowKey(const std::wstring& key);
+    static std::wstring RowKey(HWND hwnd) { return WindowRows::RowKey(hwnd); }
+    static HWND HandleOfRowKey(const std::wstring& key) { return WindowRows::HandleOfRowKey(key); }
     // Whether a file name is that of this program, or of another copy of it.
-    static bool IsOwnExecutable(const std::wstring& fileName);
+    static bool IsOwnExecutable(const std::wstring& fileName) {
+        return WindowRows::IsOwnExecutable(fileName);
+    }
 
     static constexpr int kHungTimeout = 250;
     static constexpr UINT kRefreshInterval = 1000;
-    static constexpr const wchar_t* kRunning = L"Running";
-    static constexpr const wchar_t* kNotResponding = L"Not Responding";
+    static constexpr const wchar_t* kRunning = WindowRows::kRunning;
+    static constexpr const wchar_t* kNotResponding = WindowRows::kNotResponding;
 
     CListView ListView1;
     CImageList ImageList1;
@@ -56,12 +58,8 @@ class CTLWindowList {
 
   private:
     CWindow SelectedWindow() const;
-    void Refresh();
-    bool IsOwnTask(DWORD pid);
 
-    // Executable names by process, for the processes that have tasks now: looking a name up
-    // costs more than the rest of a refresh.
-    std::unordered_map<DWORD, bool> m_ownProcess;
+    WindowRows m_rows{ListView1, ImageList1, Tasks, false};
 };
 
 } // namespace merilane

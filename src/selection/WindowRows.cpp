@@ -1,0 +1,120 @@
+#include "selection/WindowRows.h"
+#include "controls/CIcon.h"
+#include "controls/Handles.h"
+#include "controls/ProductInfo.h"
+#include "window/mExecutableName.h"
+#include <cwchar>
+#include <cwctype>
+#include <stdexcept>
+
+namespace merilane {
+namespace {
+
+std::wstring Lower(std::wstring text) {
+    for (auto& c : text)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+std::wstring OwnFileName() {
+    wchar_t path[MAX_PATH * 4] = {};
+    GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    return FileNameOfPath(path);
+}
+
+template <class Step> void Ignoring(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+std::wstring WindowRows::RowKey(HWND hwnd) {
+    return L"h" + HexKey(hwnd);
+}
+
+HWND WindowRows::HandleOfRowKey(const std::wstring& key) {
+    if (key.size() < 2 || key[0] != L'h')
+        return nullptr;
+    return HandleFrom(static_cast<int64_t>(std::wcstoul(key.c_str() + 1, nullptr, 16)));
+}
+
+bool WindowRows::IsOwnExecutable(const std::wstring& fileName) {
+    static const std::wstring own = Lower(OwnFileName());
+    static const std::wstring built = Lower(Product().originalFileName);
+    std::wstring name = Lower(fileName);
+    return !name.empty() && (name == own || (!built.empty() && name == built));
+}
+
+const WindowRows::Process& WindowRows::ProcessOf(DWORD pid) {
+    auto it = m_processes.find(pid);
+    if (it == m_processes.end()) {
+        Process process;
+        process.fileName = GetExecutableFileName(pid);
+        process.own = IsOwnExecutable(process.fileName);
+        it = m_processes.emplace(pid, std::move(process)).first;
+    }
+    return it->second;
+}
+
+void WindowRows::Refresh() {
+    // The desktop is walked first, and rows whose window no longer qualifies go by what the
+    // walk found: the same rows as asking each one on its own before, at half the questions.
+    m_tasks.Refresh();
+    for (int row = m_list.Count(); row >= 1; --row) {
+        std::wstring key = m_list.KeyAt(row);
+        HWND hwnd = HandleFrom(std::wcstoll(m_list.Text(key, 2).c_str(), nullptr, 10));
+        if (!m_tasks.ValidAtRefresh(hwnd)) {
+            if (m_list.Selected(key))
+                m_list.ClearSelection();
+            m_list.Remove(key);
+        }
+    }
+    std::unordered_map<DWORD, bool> seen;
+    for (long i = 1; i <= m_tasks.Count(); ++i)
+        seen.emplace(m_tasks.ProcessID(i), false);
+    std::erase_if(m_processes, [&](const auto& entry) { return !seen.count(entry.first); });
+    for (long i = 1; i <= m_tasks.Count(); ++i) {
+        DWORD pid = m_tasks.ProcessID(i);
+        if (ProcessOf(pid).own)
+            continue;
+        HWND hwnd = m_tasks.hWnd(i);
+        std::wstring key = RowKey(hwnd);
+        std::wstring caption = m_tasks.Caption(i);
+        bool added = false;
+        Ignoring([&] {
+            if (!m_list.Contains(key)) {
+                m_list.Add(key, caption);
+                added = true;
+            }
+        });
+        if (!m_list.Contains(key))
+            continue;
+        if (m_list.SmallIcon(key).empty()) {
+            Ignoring([&] {
+                // The icon belongs to the other program: the list keeps a copy of it.
+                CPicture picture = CIcon::CreatePicture(m_tasks.hIconSm(i), CPicture::kTypeIcon);
+                if (!m_images.Contains(key))
+                    m_images.Add(picture.Handle(), key);
+                m_list.SetSmallIcon(key, key);
+            });
+            m_list.SetText(key, 2, std::to_wstring(HandleValue(hwnd)));
+            if (m_processColumns) {
+                m_list.SetText(key, 3, std::to_wstring(static_cast<int32_t>(pid)));
+                m_list.SetText(key, 4, ProcessOf(pid).fileName);
+            }
+        }
+        int status = m_tasks.StatusAtRefresh(i);
+        if (!added && m_list.Text(key, 0) != caption)
+            m_list.SetText(key, 0, caption);
+        std::wstring tag = std::to_wstring(status);
+        if (m_list.Tag(key) != tag) {
+            m_list.SetText(key, 1, status ? kNotResponding : kRunning);
+            m_list.SetTag(key, tag);
+        }
+    }
+}
+
+} // namespace merilane
