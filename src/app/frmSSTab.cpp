@@ -1,8 +1,10 @@
 #include "app/frmSSTab.h"
 #include "app/Globals.h"
 #include "app/MCommands.h"
+#include "app/MHiddenCommands.h"
 #include "tabs/frmIntro.h"
 #include "app/mMain.h"
+#include "controls/CIcon.h"
 #include "controls/Dialogs.h"
 #include "controls/Failure.h"
 #include "controls/ProductInfo.h"
@@ -12,9 +14,11 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/frmAbout.h"
+#include "tabs/frmIconOverlap.h"
 #include "tabs/MTabDraw.h"
 #include "window/CWindow.h"
 #include "window/MForceFore.h"
+#include <shellapi.h>
 #include <cmath>
 
 namespace merilane {
@@ -364,6 +368,38 @@ void frmSSTab::RunMenuCommand(const std::wstring& name) {
         ShellOpen(std::wstring(kProductPage) + kProductPageQuery);
     } else if (name == L"help_about") {
         ShowAbout();
+    } else {
+        RunHiddenCommand(name);
+    }
+}
+
+void frmSSTab::RunHiddenCommand(const std::wstring& name) {
+    if (name == L"debug") {
+        ShowDebugProperties();
+    } else if (name == L"keybinding") {
+        ShowKeyMappings();
+    } else if (name == L"font_activeTab") {
+        PickFont();
+    } else if (name == L"aciveTabBackground") {
+        PickColor(ActiveTabBackColor);
+    } else if (name == L"activetabFontColor") {
+        PickColor(ActiveTabForeColor);
+    } else if (name == L"inActiveFontColor") {
+        PickColor(InactiveTabForeColor);
+    } else if (name == L"inActiveBackgroundColor") {
+        PickColor(InactiveTabBackColor);
+    } else if (name == L"colors_default") {
+        SetDefaultColors();
+        TabStrip1.Refresh();
+    } else if (name == L"change_icon" || name == L"taskbar_changeicon") {
+        ChangeContainerIcons(name == L"change_icon");
+    } else if (name == L"alttab_useActiveTabIcon" || name == L"taskbar_useActiveTabIcon") {
+        Menu.SetChecked(name, !Menu.Checked(name));
+    } else if (name == L"alttab_overlap") {
+        frmIconOverlap overlap(ExistingHwnd());
+        overlap.ShowModal(ExistingHwnd());
+        overlap.Unload();
+        Menu.SetChecked(name, !Menu.Checked(name));
     }
 }
 
@@ -410,6 +446,48 @@ void frmSSTab::ShowAbout() {
 void frmSSTab::Refresh() {
     RedrawWindow(ExistingHwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+IconPair frmSSTab::ChangeIconDialog() {
+    // No tick may run while the shell's picker is up.
+    DisableTimers();
+    IconPair icons;
+    std::wstring path;
+    int index = 0;
+    if (PickIcon(ExistingHwnd(), path, index)) {
+        HICON large = nullptr, small = nullptr;
+        if (ExtractIconExW(path.c_str(), index, &large, &small, 1) > 0) {
+            icons.large.reset(large);
+            icons.small.reset(small);
+        } else {
+            // Whatever half came out is not ours to keep.
+            OwnedIcon(large).reset();
+            OwnedIcon(small).reset();
+        }
+    }
+    EnableTimers();
+    return icons;
+}
+
+void frmSSTab::ChangeContainerIcons(bool altTabFirst) {
+    IconPair icons = ChangeIconDialog();
+    if (!icons)
+        return;
+    HWND form = ExistingHwnd();
+    // The container's icons belong to the top of its owner chain, which the shell shows.
+    if (altTabFirst) {
+        CIcon::SetWindowIcon(form, std::move(icons.large), ICON_BIG, true);
+        if (MsgBox(L"This changes the alt-tab icon, would you also like to use this icon for the "
+                   L"taskbar ?",
+                   MB_YESNO | MB_ICONQUESTION, L"Icon management") == IDYES)
+            CIcon::SetWindowIcon(form, std::move(icons.small), ICON_SMALL, true);
+    } else {
+        CIcon::SetWindowIcon(form, std::move(icons.small), ICON_SMALL, true);
+        if (MsgBox(L"This changes the taskbar icon, would you also like to use this icon for the "
+                   L"alt-tab?",
+                   MB_YESNO | MB_ICONQUESTION, L"Icon management") == IDYES)
+            CIcon::SetWindowIcon(form, std::move(icons.large), ICON_BIG, true);
+    }
 }
 
 void frmSSTab::SwitchKeybindings() {

@@ -6,6 +6,7 @@
 #include "controls/CTabStrip.h"
 #include "controls/CTimer.h"
 #include "controls/OwnedGraphic.h"
+#include "app/MHiddenCommands.h"
 #include "tabs/TabHost.h"
 #include "window/CSubClass.h"
 #include "window/MKeyboard.h"
@@ -71,6 +72,10 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     // Whether "Cycle tabbing" is on.
     bool Cycling() const;
 
+    // Lets the user pick an icon with the shell's picker, the timers paused meanwhile; the
+    // small and large icon of the choice, both null when nothing was chosen.
+    IconPair ChangeIconDialog();
+
     // What the keyboard bindings need of the container.
     bool IsOwnForeground(bool includeContainer) override;
     bool KeyBindingsEnabled() override;
@@ -110,6 +115,9 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     static std::unique_ptr<frmIntro> MakeIntroForm();
     // "Button tabs" (with `buttons`) or "Multirow": the style flips, the same tab stays active.
     void SwitchTabStyle(bool buttons);
+    void RunHiddenCommand(const std::wstring& name);
+    // "Customize icon" of the alt-tab group (with `altTabFirst`) or of the taskbar group.
+    void ChangeContainerIcons(bool altTabFirst);
     void ShowAbout();
     void Refresh();
     std::unique_ptr<frmAbout> m_about;
