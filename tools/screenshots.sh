@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
-"$root/tools/build.sh" x86_64 >/dev/null
+MERILANE_TESTS=ON "$root/tools/build.sh" x86_64 >/dev/null
 out="$root/build/screenshots"
 mkdir -p "$out"
 source "$root/tools/wine-bench.sh"

@@ -21,6 +21,10 @@ echo "== Tests, x86_64 =="
 status=0
 run_ctest || status=1
 
+# Random operations against real programs, a thousand of them, the same ones every run.
+echo "== Soak =="
+bench_wine "$root/build/x86_64/bin/merilane_soak.exe" 1000 20261208 || status=1
+
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_stop
 bench_start "$root/build/wineprefix-dpi144" "$root/build/x86_64/bin/merilane_fixture.exe" 144

@@ -356,8 +356,13 @@ void frmSSTab::RunMenuCommand(const std::wstring& name) {
     } else if (name == L"intro") {
         if (!IntroForm)
             IntroForm = MakeIntroForm();
-        // Asking for the window makes it again when it has been closed.
-        CaptureWindow(IntroForm->hWnd());
+        // Asking for the window makes it again when it has been closed. The menu offers the
+        // command only while the intro screen is not a tab; sent while it is, it shows that tab.
+        HWND intro = IntroForm->hWnd();
+        if (TabPtr tab = Tabs ? Tabs->GetTabByHwnd(intro) : nullptr)
+            Tabs->ActivateTab(tab, true);
+        else
+            CaptureWindow(intro);
     } else if (name == L"multirow") {
         SwitchTabStyle(false);
     } else if (name == L"buttontabs") {
