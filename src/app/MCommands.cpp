@@ -1,6 +1,7 @@
 #include "app/MCommands.h"
 #include "controls/Dialogs.h"
 #include "controls/Failure.h"
+#include "controls/MessageWindow.h"
 #include "controls/ProductInfo.h"
 #include <deque>
 #include <vector>
@@ -20,19 +21,8 @@ LRESULT CALLBACK DeferProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // that made them wait.
 HWND DeferWindow() {
     static HWND window = nullptr;
-    if (window && IsWindow(window))
-        return window;
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{sizeof(wc)};
-        wc.lpfnWndProc = DeferProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"MerilaneCommands";
-        RegisterClassExW(&wc);
-        registered = true;
-    }
-    window = CreateWindowExW(0, L"MerilaneCommands", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
+    if (!window || !IsWindow(window))
+        window = CreateMessageWindow(L"MerilaneCommands", DeferProc);
     return window;
 }
 

@@ -211,6 +211,32 @@ void CForm::Move(long left, long top, long width, long height) {
                TwipsToPixelsX(width, hwnd), TwipsToPixelsY(height, hwnd), TRUE);
 }
 
+CForm::CreateParams CForm::DialogParams(std::wstring className, std::wstring caption,
+                                        int clientWidth, int clientHeight) {
+    CreateParams p;
+    p.className = std::move(className);
+    p.caption = std::move(caption);
+    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    p.exStyle = WS_EX_DLGMODALFRAME;
+    RECT r{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    p.width = r.right - r.left;
+    p.height = r.bottom - r.top;
+    CentreOnScreen(p);
+    return p;
+}
+
+void CForm::CentreOnScreen(CreateParams& p) noexcept {
+    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
+    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+}
+
+void CForm::PlaceScaled(HWND control, const RECT& at96) const {
+    UINT dpi = Dpi();
+    MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
+               Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
+}
+
 UINT CForm::Dpi() const noexcept {
     return DpiOf(m_hwnd);
 }

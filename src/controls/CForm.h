@@ -69,6 +69,14 @@ class CForm {
         HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     };
     virtual CreateParams GetCreateParams() = 0;
+    // A dialog's frame (caption and close box, not sizable) around a client area of the given
+    // size in pixels, centred on the screen a third of the way down.
+    static CreateParams DialogParams(std::wstring className, std::wstring caption, int clientWidth,
+                                     int clientHeight);
+    // Puts a form of the parameters' size in the middle of the screen, a third of the way down.
+    static void CentreOnScreen(CreateParams& p) noexcept;
+    // Places a control at a rectangle laid out at 96 dots per inch, at the form's resolution.
+    void PlaceScaled(HWND control, const RECT& at96) const;
 
     virtual void Form_Load() {}
     virtual void Form_Activate() {}

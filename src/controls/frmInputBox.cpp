@@ -17,18 +17,10 @@ frmInputBox::frmInputBox(std::wstring prompt, std::wstring title, std::wstring d
     : m_prompt(std::move(prompt)), m_title(std::move(title)), m_default(std::move(defaultText)) {}
 
 CForm::CreateParams frmInputBox::GetCreateParams() {
-    CreateParams p;
-    p.className = L"MerilaneInputBox";
-    p.caption = m_title;
-    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    p.exStyle = WS_EX_DLGMODALFRAME;
     UINT dpi = DpiOf();
-    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+    CreateParams p = DialogParams(L"MerilaneInputBox", m_title, Scaled(kClientWidth, dpi),
+                                  Scaled(kClientHeight, dpi));
+    p.style |= DS_MODALFRAME;
     return p;
 }
 
@@ -58,15 +50,10 @@ void frmInputBox::Form_DpiChanged(UINT dpi) {
 void frmInputBox::Form_Resize() {
     if (!m_text)
         return;
-    UINT dpi = Dpi();
-    auto place = [&](HWND control, const RECT& at96) {
-        MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
-                   Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
-    };
-    place(m_promptLabel, kPrompt);
-    place(m_ok, kOk);
-    place(m_cancel, kCancel);
-    place(m_text, kText);
+    PlaceScaled(m_promptLabel, kPrompt);
+    PlaceScaled(m_ok, kOk);
+    PlaceScaled(m_cancel, kCancel);
+    PlaceScaled(m_text, kText);
 }
 
 void frmInputBox::OnCommand(UINT id, UINT, HWND) {

@@ -93,16 +93,12 @@ frmTabProp::~frmTabProp() {
 }
 
 CForm::CreateParams frmTabProp::GetCreateParams() {
-    CreateParams p;
-    p.className = L"MerilaneTabProp";
-    p.caption = L"Properties ";
-    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    p.exStyle = WS_EX_DLGMODALFRAME;
     UINT dpi = DpiOf();
+    // Laid out by its outer size: the frame comes off the client area.
+    CreateParams p = DialogParams(L"MerilaneTabProp", L"Properties ", 0, 0);
     p.width = Scaled(kWidth, dpi);
     p.height = Scaled(kHeight, dpi);
-    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+    CentreOnScreen(p);
     return p;
 }
 

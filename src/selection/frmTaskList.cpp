@@ -24,8 +24,7 @@ CForm::CreateParams frmTaskList::GetCreateParams() {
     UINT dpi = DpiOf();
     p.width = Scaled(kWidth, dpi);
     p.height = Scaled(kHeight, dpi);
-    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+    CentreOnScreen(p);
     return p;
 }
 

@@ -25,19 +25,10 @@ std::wstring frmAbout::VersionText() {
 }
 
 CForm::CreateParams frmAbout::GetCreateParams() {
-    CreateParams p;
-    p.className = L"MerilaneAbout";
-    p.caption = L"Merilane";
-    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    p.exStyle = WS_EX_DLGMODALFRAME;
     UINT dpi = DpiOf();
-    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
-    return p;
+    // The caption is set when the form loads.
+    return DialogParams(L"MerilaneAbout", L"Merilane", Scaled(kClientWidth, dpi),
+                        Scaled(kClientHeight, dpi));
 }
 
 void frmAbout::Form_Load() {
@@ -86,18 +77,13 @@ void frmAbout::Form_DpiChanged(UINT dpi) {
 void frmAbout::Form_Resize() {
     if (!cmdOk)
         return;
-    UINT dpi = Dpi();
-    auto place = [&](HWND control, const RECT& at96) {
-        MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
-                   Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
-    };
-    place(Picture1, kLogoAt);
-    place(lblTitle, kTitleAt);
-    place(lblVersion, kVersionAt);
-    place(lblUpdates, kUpdatesAt);
-    place(Line1, kLineAt);
-    place(lblNotice, kNoticeAt);
-    place(cmdOk, kOkAt);
+    PlaceScaled(Picture1, kLogoAt);
+    PlaceScaled(lblTitle, kTitleAt);
+    PlaceScaled(lblVersion, kVersionAt);
+    PlaceScaled(lblUpdates, kUpdatesAt);
+    PlaceScaled(Line1, kLineAt);
+    PlaceScaled(lblNotice, kNoticeAt);
+    PlaceScaled(cmdOk, kOkAt);
 }
 
 void frmAbout::OnCommand(UINT id, UINT code, HWND) {

@@ -14,22 +14,12 @@ constexpr int kButtonHeight = 26;
 frmIconOverlap::frmIconOverlap(HWND container) : m_container(container) {}
 
 CForm::CreateParams frmIconOverlap::GetCreateParams() {
-    CreateParams p;
-    p.className = L"MerilaneIconOverlap";
-    p.caption = kCaption;
-    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    p.exStyle = WS_EX_DLGMODALFRAME;
     UINT dpi = DpiOf();
     int margin = Scaled(kMargin, dpi);
     // The preview stays 32 pixels at any resolution: it shows the alt-tab icon's own pixels.
-    RECT r{0, 0, 3 * margin + Scaled(kButtonWidth, dpi) + kOverlapIconSize,
-           4 * margin + 2 * Scaled(kButtonHeight, dpi)};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
-    return p;
+    return DialogParams(L"MerilaneIconOverlap", kCaption,
+                        3 * margin + Scaled(kButtonWidth, dpi) + kOverlapIconSize,
+                        4 * margin + 2 * Scaled(kButtonHeight, dpi));
 }
 
 void frmIconOverlap::Form_Load() {

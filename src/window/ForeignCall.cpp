@@ -1,5 +1,6 @@
 #include "window/ForeignCall.h"
 #include "controls/Failure.h"
+#include "controls/MessageWindow.h"
 #include "window/UniqueHandle.h"
 #include <atomic>
 #include <map>
@@ -63,18 +64,8 @@ LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // that they are dispatched by whatever message loop runs there, modal ones included.
 HWND NotifyWindow() {
     thread_local HWND window = nullptr;
-    if (window && IsWindow(window))
-        return window;
-    static std::once_flag registered;
-    std::call_once(registered, [] {
-        WNDCLASSEXW wc{sizeof(wc)};
-        wc.lpfnWndProc = NotifyProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = kNotifyClass;
-        RegisterClassExW(&wc);
-    });
-    window = CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
+    if (!window || !IsWindow(window))
+        window = CreateMessageWindow(kNotifyClass, NotifyProc);
     return window;
 }
 

@@ -1,5 +1,6 @@
 #include "window/MKeyboard.h"
 #include "controls/Failure.h"
+#include "controls/MessageWindow.h"
 #include <deque>
 
 namespace merilane {
@@ -54,19 +55,8 @@ LRESULT CALLBACK CarryProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // What the keys ask for is carried out from the thread's message loop, in the order asked.
 HWND CarryWindow() {
     static HWND window = nullptr;
-    if (window && IsWindow(window))
-        return window;
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{sizeof(wc)};
-        wc.lpfnWndProc = CarryProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"MerilaneKeys";
-        RegisterClassExW(&wc);
-        registered = true;
-    }
-    window = CreateWindowExW(0, L"MerilaneKeys", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
+    if (!window || !IsWindow(window))
+        window = CreateMessageWindow(L"MerilaneKeys", CarryProc);
     return window;
 }
 

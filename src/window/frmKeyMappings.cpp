@@ -31,19 +31,9 @@ std::wstring TextOf(HWND control) {
 } // namespace
 
 CForm::CreateParams frmKeyMappings::GetCreateParams() {
-    CreateParams p;
-    p.className = L"MerilaneKeyMappings";
-    p.caption = kCaption;
-    p.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    p.exStyle = WS_EX_DLGMODALFRAME;
     UINT dpi = DpiOf();
-    RECT r{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
-    p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
-    return p;
+    return DialogParams(L"MerilaneKeyMappings", kCaption, Scaled(kClientWidth, dpi),
+                        Scaled(kClientHeight, dpi));
 }
 
 void frmKeyMappings::Form_Load() {
@@ -82,17 +72,12 @@ void frmKeyMappings::Form_DpiChanged(UINT dpi) {
 void frmKeyMappings::Form_Resize() {
     if (!cmdCancel)
         return;
-    UINT dpi = Dpi();
-    auto place = [&](HWND control, const RECT& at96) {
-        MoveWindow(control, Scaled(at96.left, dpi), Scaled(at96.top, dpi),
-                   Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
-    };
-    place(m_label, kLabel);
-    place(cboOpenWindowKey2, kModifiers);
-    place(cboOpenWindowKey1, kLetters);
-    place(ListView2.hWnd(), kList);
-    place(cmdOk, kOk);
-    place(cmdCancel, kCancel);
+    PlaceScaled(m_label, kLabel);
+    PlaceScaled(cboOpenWindowKey2, kModifiers);
+    PlaceScaled(cboOpenWindowKey1, kLetters);
+    PlaceScaled(ListView2.hWnd(), kList);
+    PlaceScaled(cmdOk, kOk);
+    PlaceScaled(cmdCancel, kCancel);
 }
 
 void frmKeyMappings::cmdOk_Click() {
