@@ -36,6 +36,7 @@ void CTimer::SetEnabled(bool enabled) {
 void CTimer::Start() {
     if (m_interval == 0)
         return;
+    m_dueAt = GetTickCount() + m_interval;
     m_id = SetTimer(nullptr, 0, m_interval, TimerProc);
     if (m_id)
         Running()[m_id] = this;
@@ -59,8 +60,12 @@ void CALLBACK CTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
         return;
     timer->m_ticking = true;
     // No ticks pile up while a handler runs (Wine would hand a due timer to every message-pump
-    // pass inside it); the next one comes a full interval after this one ends.
+    // pass inside it); the next one comes an interval after this one began, or at once when
+    // the handler took longer than that.
     SetTimer(nullptr, id, USER_TIMER_MAXIMUM, TimerProc);
+    DWORD started = GetTickCount();
+    // A tick that came late (the system's timers are coarse) makes the next one come early.
+    DWORD late = static_cast<LONG>(started - timer->m_dueAt) > 0 ? started - timer->m_dueAt : 0;
     auto alive = timer->m_alive;
     try {
         timer->m_onTick();
@@ -71,8 +76,16 @@ void CALLBACK CTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (!*alive)
         return;
     timer->m_ticking = false;
-    if (timer->m_id == id)
-        SetTimer(nullptr, id, timer->m_interval, TimerProc);
+    // Ticks keep their rhythm: the time the handler took, and the tick's lateness, come off
+    // the next wait.
+    DWORD now = GetTickCount();
+    DWORD spent = (now - started) + late;
+    UINT next = spent + USER_TIMER_MINIMUM < timer->m_interval ? timer->m_interval - spent
+                                                               : USER_TIMER_MINIMUM;
+    if (timer->m_id == id) {
+        timer->m_dueAt = now + next;
+        SetTimer(nullptr, id, next, TimerProc);
+    }
 }
 
 } // namespace merilane

@@ -26,6 +26,7 @@ class CTimer {
 
     UINT m_interval;
     UINT_PTR m_id = 0;
+    DWORD m_dueAt = 0; // when the next tick is due, by GetTickCount
     bool m_ticking = false;
     std::function<void()> m_onTick;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -10,11 +10,13 @@
 #include "app/Globals.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
+#include "tabs/CSSTab.h"
 #include <windows.h>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -116,6 +118,59 @@ void Measure(const char* name, bool literal, HWND probe, HWND front, int seconds
                 name, 100.0 * cpu / wall, p50, p99, worst, delays.size());
 }
 
+// Pumps this thread's messages until the condition holds; the time it took, in milliseconds.
+double MsUntil(const std::function<bool()>& condition, double limitMs) {
+    double start = NowMs();
+    while (!condition() && NowMs() - start < limitMs) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    return NowMs() - start;
+}
+
+void Report(const char* what, std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-34s p50 %6.1f ms, worst %6.1f ms (%zu times)\n", what, ms[ms.size() / 2],
+                ms.back(), ms.size());
+}
+
+// How long a title change takes to reach its tab, and a closed window's tab to go.
+void MeasureFollowing(HWND captured) {
+    ContainerForm->LiteralZorder = false;
+    std::vector<double> titles, closes;
+    for (int i = 0; i < 20; ++i) {
+        std::wstring title = L"Renamed " + std::to_wstring(i);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(captured, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()),
+                            SMTO_ABORTIFHUNG, 1000, &ignored);
+        titles.push_back(MsUntil(
+            [&] {
+                TabPtr tab = Tabs->GetTabByHwnd(captured);
+                return tab && tab->Caption() == title;
+            },
+            2000));
+        IdleFor(37 * (i % 5)); // at another point of the timer's rhythm each time
+    }
+    for (int i = 0; i < 10; ++i) {
+        auto program =
+            std::make_unique<ChildProcess>(ChildProcess::Fixture({L"--title", L"Closes"}));
+        HWND hwnd = program->WaitForWindow(L"Closes");
+        CaptureWindow(hwnd);
+        IdleFor(40 * (i % 5));
+        program->Kill();
+        // From the moment the window is gone, as the system tears a dead program's windows
+        // down a little after the program itself.
+        MsUntil([&] { return !IsWindow(hwnd); }, 2000);
+        closes.push_back(MsUntil([&] { return !Tabs->GetTabByHwnd(hwnd); }, 2000));
+    }
+    Report("title change to tab caption", titles);
+    Report("closed window to its tab gone", closes);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,5 +208,6 @@ int main(int argc, char** argv) {
     std::printf("3 captured windows, %d other windows, %d s per measurement\n", others, seconds);
     Measure("timers as built", false, probe, front, seconds);
     Measure("z-order from a fresh task table", true, probe, front, seconds);
+    MeasureFollowing(front);
     return 0;
 }
