@@ -101,7 +101,7 @@ CommandPause::~CommandPause() {
     g_depth = m_depth;
 }
 
-void NoteNotResponding(const std::wstring& notice) {
+void NoteForUser(const std::wstring& notice) {
     g_notices.push_back(notice);
     if (g_depth == 0)
         TellNotices();

@@ -30,8 +30,9 @@ class CommandPause {
     int m_depth;
 };
 
-// Notes that a window did not answer, so that the user hears of it once, plainly, when the
-// command that met it ends (at once when no command runs).
-void NoteNotResponding(const std::wstring& notice);
+// Notes something the user must hear of (a window that did not answer, one that cannot be
+// captured), so that it is said once, plainly, in one box with whatever else the command met,
+// when the command ends (at once when no command runs).
+void NoteForUser(const std::wstring& notice);
 
 } // namespace merilane

@@ -212,9 +212,12 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
             ContainerSubclass->UnSubClass();
         ReleaseAllWindows(false);
     }
-    // Closing now would take a window that does not answer down with us.
+    // Closing now would take a window that does not answer down with us: the container stays,
+    // as it was.
     if (AnyWindowHeld() || (CapturedWindows && CapturedWindows->Count() > 0)) {
-        NoteNotResponding(kStillHeldMessage);
+        NoteForUser(kStillHeldMessage);
+        if (ContainerSubclass)
+            ContainerSubclass->SubClass(ExistingHwnd());
         cancel = true;
         return;
     }

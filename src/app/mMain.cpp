@@ -177,7 +177,7 @@ bool ShowCaptureWindowForm() {
             } catch (const Error& e) {
                 if (e.Number() != kKeyAlreadyAssociated)
                     throw;
-                NoteNotResponding(L"\"" + names[key] + L"\" is in a tab already.");
+                NoteForUser(L"\"" + names[key] + L"\" is in a tab already.");
             }
         }
     } catch (const std::exception& e) {
@@ -246,7 +246,7 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
         return L"\"" + (title.empty() ? loaded.Classname : title) + L"\"";
     };
     auto refuse = [&](CaptureRefusal why) {
-        NoteNotResponding(named() + L" was not put in a tab: " + RefusalText(why) + L".");
+        NoteForUser(named() + L" was not put in a tab: " + RefusalText(why) + L".");
     };
     if (CaptureRefusal why = RefusalOf(hwnd); why != CaptureRefusal::None) {
         refuse(why);
@@ -255,9 +255,9 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
     // One that does not answer now is refused at once; that it answers now promises nothing,
     // which is what the rest of the capture is ready for.
     if (IsOnItsWay(hwnd) || !loaded.Answers()) {
-        NoteNotResponding(named() +
-                          L" does not respond, so it was not put in a tab. It stays where it is; "
-                          L"try again once it answers.");
+        NoteForUser(named() +
+                    L" does not respond, so it was not put in a tab. It stays where it is; "
+                    L"try again once it answers.");
         return;
     }
     UINT originalState = loaded.GetWindowState();
@@ -273,9 +273,9 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
             refuse(CaptureRefusal::SystemRefused);
         } else {
             g_refused.insert(hwnd);
-            NoteNotResponding(named() +
-                              L" does not respond, so it was not put in a tab. It goes back where "
-                              L"it was as soon as it answers.");
+            NoteForUser(named() +
+                        L" does not respond, so it was not put in a tab. It goes back where "
+                        L"it was as soon as it answers.");
         }
         return;
     }
@@ -304,9 +304,9 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
     });
     if (!done) {
         g_releasing.insert(hwnd);
-        NoteNotResponding(Quoted(*window) +
-                          L" does not respond. It stays in its tab and goes back to the desktop "
-                          L"as soon as it answers.");
+        NoteForUser(Quoted(*window) +
+                    L" does not respond. It stays in its tab and goes back to the desktop "
+                    L"as soon as it answers.");
         return tabNow();
     }
     return FinishRelease(hwnd, releaseState, removeTab);

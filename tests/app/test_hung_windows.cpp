@@ -194,6 +194,7 @@ TEST(HungWindows, TheContainerDoesNotCloseOverAWindowThatDoesNotAnswer) {
     EXPECT_TRUE(IsWindow(container));
     EXPECT_EQ(ContainerForm->CloseTimerId, 0u);
     EXPECT_TRUE(IsDescendantOf(f.window, container));
+    EXPECT_TRUE(ContainerForm->ContainerSubclass->Subclassing()) << "it stays as it was";
 
     // Once it has answered and gone, the container closes like any other time.
     ASSERT_TRUE(WaitUntil([&] { return OnTheDesktopAgain(f.window); }, 15000));
