@@ -6,6 +6,7 @@
 #include "app/mMain.h"
 #include "controls/CIcon.h"
 #include "controls/Dialogs.h"
+#include "controls/Error.h"
 #include "controls/Failure.h"
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
@@ -165,27 +166,21 @@ void frmSSTab::Form_Load() {
 void frmSSTab::Form_Resize() {
     if (!TabStrip1.hWnd())
         return;
-    auto attempt = [](auto&& step) {
-        try {
-            step();
-        } catch (const std::exception&) {
-        }
-    };
-    attempt([&] {
+    IgnoringFailure([&] {
         TabStrip1.SetWidth(Width() - 150);
         TabStrip1.SetHeight(Height());
     });
-    attempt([&] {
+    IgnoringFailure([&] {
         Picture1.SetWidth(TabStrip1.ClientWidth());
         Picture1.SetHeight(TabStrip1.ClientHeight());
         Picture1.SetLeft(TabStrip1.ClientLeft());
         Picture1.SetTop(TabStrip1.ClientTop());
     });
     std::shared_ptr<CWindow> active;
-    attempt([&] { active = Tabs ? Tabs->GetActiveChildWindow() : nullptr; });
+    IgnoringFailure([&] { active = Tabs ? Tabs->GetActiveChildWindow() : nullptr; });
     if (!active || !IsWindow(active->hWnd))
         return;
-    attempt([&] {
+    IgnoringFailure([&] {
         auto window = CapturedWindows ? CapturedWindows->item(active->hWnd) : nullptr;
         if (!window)
             return;

@@ -30,9 +30,17 @@ std::set<HWND> g_releasing;
 std::set<HWND> g_refused;
 bool g_pickerOpen = false;
 
-std::wstring Quoted(const CWindow& window) {
-    std::wstring title = window.ActiveCaption();
+// A window by the title the user saw, else its title now, else its class.
+std::wstring Quoted(const CWindow& window, const std::wstring& seen = {}) {
+    std::wstring title = seen.empty() ? window.ActiveCaption() : seen;
     return L"\"" + (title.empty() ? window.Classname : title) + L"\"";
+}
+
+bool AnyHostHoldsAWindow() {
+    for (auto* host : dlgDocument::Live())
+        if (host->HeldForeignWindow())
+            return true;
+    return false;
 }
 
 TabPtr FinishRelease(HWND hwnd, UINT releaseState, bool removeTab) {
@@ -241,12 +249,8 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
     // A window that is held already stays where it is: a second wrapper would fight the first.
     if (CapturedWindows->item(hwnd))
         Raise(kKeyAlreadyAssociated, L"The window is in a tab already");
-    auto named = [&] {
-        std::wstring title = name.empty() ? loaded.ActiveCaption() : name;
-        return L"\"" + (title.empty() ? loaded.Classname : title) + L"\"";
-    };
     auto refuse = [&](CaptureRefusal why) {
-        NoteForUser(named() + L" was not put in a tab: " + RefusalText(why) + L".");
+        NoteForUser(Quoted(loaded, name) + L" was not put in a tab: " + RefusalText(why) + L".");
     };
     if (CaptureRefusal why = RefusalOf(hwnd); why != CaptureRefusal::None) {
         refuse(why);
@@ -255,7 +259,7 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
     // One that does not answer now is refused at once; that it answers now promises nothing,
     // which is what the rest of the capture is ready for.
     if (IsOnItsWay(hwnd) || !loaded.Answers()) {
-        NoteForUser(named() +
+        NoteForUser(Quoted(loaded, name) +
                     L" does not respond, so it was not put in a tab. It stays where it is; "
                     L"try again once it answers.");
         return;
@@ -273,7 +277,7 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
             refuse(CaptureRefusal::SystemRefused);
         } else {
             g_refused.insert(hwnd);
-            NoteForUser(named() +
+            NoteForUser(Quoted(loaded, name) +
                         L" does not respond, so it was not put in a tab. It goes back where "
                         L"it was as soon as it answers.");
         }
@@ -386,12 +390,7 @@ HWND GetTopLevelWindow(HWND hwnd) {
 }
 
 bool AnyWindowHeld() {
-    if (!g_releasing.empty())
-        return true;
-    for (auto* host : dlgDocument::Live())
-        if (host->HeldForeignWindow())
-            return true;
-    return false;
+    return !g_releasing.empty() || AnyHostHoldsAWindow();
 }
 
 bool IsOnItsWay(HWND hwnd) {
@@ -400,38 +399,19 @@ bool IsOnItsWay(HWND hwnd) {
 
 void GiveBackAllWindows() noexcept {
     try {
-        for (auto* host : dlgDocument::Live()) {
-            try {
-                HWND held = host->HeldForeignWindow();
-                if (!held)
-                    continue;
-                CWindow window;
-                if (host->ChildWindow && host->ChildWindow->hWnd == held)
-                    window = *host->ChildWindow;
-                else
-                    window.Load(held);
-                HWND hostHwnd = host->ExistingHwnd();
-                window.GiveBack(window.LastHwnd == hostHwnd ? nullptr : window.LastHwnd);
-            } catch (...) {
-            }
-        }
+        for (auto* host : dlgDocument::Live())
+            host->GiveBackHeldWindow();
     } catch (...) {
     }
 }
 
 void EndProgramWhenEmpty(int exitCode) {
-    auto heldByHosts = [] {
-        for (auto* host : dlgDocument::Live())
-            if (host->HeldForeignWindow())
-                return true;
-        return false;
-    };
-    if (!heldByHosts())
+    if (!AnyHostHoldsAWindow())
         ExitProcess(static_cast<UINT>(exitCode));
     // A window that does not answer is still inside: the program waits for it to be out.
     static CTimer waitForWindows;
-    waitForWindows.OnTick([heldByHosts, exitCode] {
-        if (!heldByHosts())
+    waitForWindows.OnTick([exitCode] {
+        if (!AnyHostHoldsAWindow())
             ExitProcess(static_cast<UINT>(exitCode));
     });
     waitForWindows.SetInterval(200);

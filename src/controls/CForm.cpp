@@ -154,14 +154,16 @@ bool CForm::Unload() {
     return true;
 }
 
-std::wstring CForm::Caption() const {
-    if (!m_hwnd)
-        return {};
-    int n = GetWindowTextLengthW(m_hwnd);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(m_hwnd, text.data(), n + 1);
+std::wstring OwnWindowText(HWND hwnd) {
+    int n = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(std::max(n, 0)) + 1, L'\0');
+    n = GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
     text.resize(static_cast<size_t>(std::max(n, 0)));
     return text;
+}
+
+std::wstring CForm::Caption() const {
+    return m_hwnd ? OwnWindowText(m_hwnd) : std::wstring();
 }
 
 void CForm::SetCaption(const std::wstring& caption) {

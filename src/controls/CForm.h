@@ -5,6 +5,10 @@
 
 namespace merilane {
 
+// The text of one of the program's own windows, a form or a control on one. Only for windows of
+// this thread: another program's window is asked with a bound, never this way.
+std::wstring OwnWindowText(HWND hwnd);
+
 // One of the program's own top-level windows. The object outlives its window: asking for
 // hWnd() after the window has been closed makes it again (hidden), as callers expect of a form.
 class CForm {

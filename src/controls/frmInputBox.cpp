@@ -58,11 +58,7 @@ void frmInputBox::Form_Resize() {
 
 void frmInputBox::OnCommand(UINT id, UINT, HWND) {
     if (id == IDOK) {
-        int n = GetWindowTextLengthW(m_text);
-        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-        n = GetWindowTextW(m_text, text.data(), n + 1);
-        text.resize(static_cast<size_t>(n > 0 ? n : 0));
-        m_answer = std::move(text);
+        m_answer = OwnWindowText(m_text);
         Hide();
     } else if (id == IDCANCEL) {
         m_answer.reset();

@@ -11,12 +11,6 @@ HWND OwnerOf(HWND hwnd) {
     return reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_HWNDPARENT));
 }
 
-std::wstring ClassNameOf(HWND hwnd) {
-    wchar_t buffer[256] = {};
-    int n = GetClassNameW(hwnd, buffer, 256);
-    return n > 0 ? std::wstring(buffer, static_cast<size_t>(n)) : std::wstring();
-}
-
 } // namespace
 
 CTaskList::CTaskList()
@@ -105,12 +99,15 @@ bool CTaskList::IsToolWindow(HWND hwnd) {
 bool CTaskList::IsTaskWindow(HWND hwnd, int mode) {
     if (!IsWindowVisible(hwnd) || GetParent(hwnd))
         return false;
-    HWND owner = OwnerOf(hwnd);
+    return QualifiesWithOwner(hwnd, OwnerOf(hwnd), mode);
+}
+
+bool CTaskList::QualifiesWithOwner(HWND hwnd, HWND owner, int mode) {
     if (mode == 0)
         return (!owner || IsToolWindow(owner)) && !IsToolWindow(hwnd);
     if (owner)
         return false;
-    return !IsToolWindow(hwnd) || ClassNameOf(hwnd) != L"Progman";
+    return !IsToolWindow(hwnd) || CWindow::GetWindowClassName(hwnd) != L"Progman";
 }
 
 bool CTaskList::IsTopLevelTask(HWND hwnd, int mode, HWND& owner) {
@@ -130,11 +127,7 @@ bool CTaskList::IsTopLevelTask(HWND hwnd, int mode, HWND& owner) {
     m_owners.insert_or_assign(hwnd, owner);
     if (owner && (style & WS_POPUP))
         return false;
-    if (mode == 0)
-        return (!owner || IsToolWindow(owner)) && !IsToolWindow(hwnd);
-    if (owner)
-        return false;
-    return !IsToolWindow(hwnd) || ClassNameOf(hwnd) != L"Progman";
+    return QualifiesWithOwner(hwnd, owner, mode);
 }
 
 long CTaskList::FindTask(HWND hwnd) const {

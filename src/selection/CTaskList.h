@@ -71,6 +71,9 @@ class CTaskList {
     static bool IsTaskWindow(HWND hwnd, int mode);
 
   private:
+    // The rules that remain once a window is known to be visible and not a child or an owned
+    // pop-up.
+    static bool QualifiesWithOwner(HWND hwnd, HWND owner, int mode);
     const TaskEntry* Entry(long index) const;
     long Resolve(long index, HWND hwnd) const;
     void AddTask(HWND hwnd);

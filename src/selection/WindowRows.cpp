@@ -1,11 +1,12 @@
 #include "selection/WindowRows.h"
 #include "controls/CIcon.h"
+#include "controls/Error.h"
 #include "controls/Handles.h"
 #include "controls/ProductInfo.h"
 #include "window/mExecutableName.h"
 #include <cwchar>
 #include <cwctype>
-#include <stdexcept>
+#include <unordered_set>
 
 namespace merilane {
 namespace {
@@ -20,13 +21,6 @@ std::wstring OwnFileName() {
     wchar_t path[MAX_PATH * 4] = {};
     GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
     return FileNameOfPath(path);
-}
-
-template <class Step> void Ignoring(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
 }
 
 } // namespace
@@ -72,9 +66,9 @@ void WindowRows::Refresh() {
             m_list.Remove(key);
         }
     }
-    std::unordered_map<DWORD, bool> seen;
+    std::unordered_set<DWORD> seen;
     for (long i = 1; i <= m_tasks.Count(); ++i)
-        seen.emplace(m_tasks.ProcessID(i), false);
+        seen.insert(m_tasks.ProcessID(i));
     std::erase_if(m_processes, [&](const auto& entry) { return !seen.count(entry.first); });
     for (long i = 1; i <= m_tasks.Count(); ++i) {
         DWORD pid = m_tasks.ProcessID(i);
@@ -84,7 +78,7 @@ void WindowRows::Refresh() {
         std::wstring key = RowKey(hwnd);
         std::wstring caption = m_tasks.Caption(i);
         bool added = false;
-        Ignoring([&] {
+        IgnoringFailure([&] {
             if (!m_list.Contains(key)) {
                 m_list.Add(key, caption);
                 added = true;
@@ -93,7 +87,7 @@ void WindowRows::Refresh() {
         if (!m_list.Contains(key))
             continue;
         if (m_list.SmallIcon(key).empty()) {
-            Ignoring([&] {
+            IgnoringFailure([&] {
                 // The icon belongs to the other program: the list keeps a copy of it.
                 CPicture picture = CIcon::CreatePicture(m_tasks.hIconSm(i), CPicture::kTypeIcon);
                 if (!m_images.Contains(key))

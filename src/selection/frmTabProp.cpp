@@ -43,14 +43,6 @@ std::wstring Decimal(HICON icon) {
     return Decimal(static_cast<int32_t>(reinterpret_cast<intptr_t>(icon)));
 }
 
-std::wstring TextOf(HWND control) {
-    int n = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(control, text.data(), n + 1);
-    text.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return text;
-}
-
 // A failure inside one of the dialog's buttons is reported and ends that handler only.
 template <class Handler> void Reporting(const wchar_t* title, Handler&& handler) {
     try {
@@ -350,7 +342,7 @@ void frmTabProp::cmdOk_Click() {
     Timer1.SetEnabled(false);
     Reporting(L"frmTabProp.cmdOk_Click", [this] {
         if (auto active = ActiveWindow())
-            active->Caption = TextOf(m_caption);
+            active->Caption = OwnWindowText(m_caption);
         UINT state = ReleaseState();
         for (const std::wstring& key : ListView1.SelectedKeys()) {
             // Each pass asks again: the window captured by the last one is active now.

@@ -47,6 +47,21 @@ HWND dlgDocument::HeldForeignWindow() const {
     return nullptr;
 }
 
+void dlgDocument::GiveBackHeldWindow() noexcept {
+    try {
+        HWND held = HeldForeignWindow();
+        if (!held)
+            return;
+        CWindow window;
+        if (ChildWindow && ChildWindow->hWnd == held)
+            window = *ChildWindow;
+        else
+            window.Load(held);
+        window.GiveBack(window.LastHwnd == ExistingHwnd() ? nullptr : window.LastHwnd);
+    } catch (...) {
+    }
+}
+
 void dlgDocument::Form_Resize() {
     if (!ChildWindow || !ChildWindow->IsExistingWindow())
         return;
@@ -83,16 +98,8 @@ LRESULT dlgDocument::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     // Only the container's own end can take a host down against its will, and the container
     // does not end while a host holds a window. Should it all the same, the window is sent
     // back on its way first, as far as its program lets it go in time.
-    if (msg == WM_DESTROY) {
-        if (HWND held = HeldForeignWindow()) {
-            CWindow window;
-            if (ChildWindow && ChildWindow->hWnd == held)
-                window = *ChildWindow;
-            else
-                window.Load(held);
-            window.GiveBack(window.LastHwnd == ExistingHwnd() ? nullptr : window.LastHwnd);
-        }
-    }
+    if (msg == WM_DESTROY)
+        GiveBackHeldWindow();
     return CForm::WindowProc(msg, wp, lp);
 }
 

@@ -22,6 +22,9 @@ class dlgDocument : public CForm {
 
     // A window of another thread that is inside this host now, or null.
     HWND HeldForeignWindow() const;
+    // Sends that window back where it came from (the desktop when it came from here), as far
+    // as its program lets it go in time.
+    void GiveBackHeldWindow() noexcept;
     // Every host form there is.
     static std::vector<dlgDocument*> Live();
 

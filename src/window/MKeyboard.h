@@ -1,5 +1,5 @@
 #pragma once
-#include "window/UniqueHook.h"
+#include "window/UniqueOwner.h"
 #include <windows.h>
 #include <string>
 #include <utility>

@@ -1,8 +1,7 @@
 #include "window/MTermProc.h"
 #include "controls/ProductInfo.h"
 #include "controls/Dialogs.h"
-#include "window/UniqueHandle.h"
-#include "window/UniqueLibrary.h"
+#include "window/UniqueOwner.h"
 #include "window/mExecutableName.h"
 #include <vector>
 

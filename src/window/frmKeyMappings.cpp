@@ -21,13 +21,6 @@ constexpr RECT kList{10, 45, 345, 180};
 constexpr RECT kOk{175, 192, 255, 218};
 constexpr RECT kCancel{265, 192, 345, 218};
 
-std::wstring TextOf(HWND control) {
-    int n = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    n = GetWindowTextW(control, text.data(), n + 1);
-    text.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return text;
-}
 } // namespace
 
 CForm::CreateParams frmKeyMappings::GetCreateParams() {
@@ -81,7 +74,7 @@ void frmKeyMappings::Form_Resize() {
 }
 
 void frmKeyMappings::cmdOk_Click() {
-    MsgBox(TextOf(cboOpenWindowKey1), MB_OK, Product().name);
+    MsgBox(OwnWindowText(cboOpenWindowKey1), MB_OK, Product().name);
     KeyMap.clear();
     KeyMap.emplace_back(kNewTabKey, L"NEW");
     Unload();

@@ -17,13 +17,6 @@ using namespace merilane::test;
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 template <class F> double TimedMs(F&& f) {
     double start = NowMs();
     f();

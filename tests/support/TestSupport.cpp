@@ -42,6 +42,13 @@ void Pump(int milliseconds) {
     WaitUntil([] { return false; }, milliseconds);
 }
 
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
 void HangFixtureOn(HWND fixtureWindow, UINT message, int ms) {
     static const UINT arm = RegisterWindowMessageW(L"MerilaneFixtureHangOn");
     DWORD_PTR ignored = 0;

@@ -17,6 +17,8 @@ void FailTestsOnUnhandledFailures();
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Lets this thread's queued and posted messages run for a while.
 void Pump(int milliseconds);
+// A fine clock for measurements, in milliseconds from an arbitrary start.
+double NowMs();
 
 std::wstring WindowText(HWND hwnd);
 
