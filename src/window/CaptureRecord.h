@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+
+namespace merilane {
+
+// What capture changed on one window, written once as it goes in. It is the only thing the
+// give-back reads, whichever path gives the window back: a command, closing, session end, a
+// failure, or the last rescue when the program itself breaks down. It is plain data so that
+// the rescue can read it with nothing else of the program working: no heap, no lock.
+struct CaptureRecord {
+    HWND window = nullptr;
+    HWND host = nullptr;           // the host form it was moved into
+    HWND previousParent = nullptr; // its parent (or owner) before; null for the desktop
+    LONG style = 0;                // its styles before
+    LONG exStyle = 0;
+    UINT showCmd = SW_SHOWNORMAL;  // its show state before
+    RECT rect{};                   // where it was, and how big, before
+    UINT greyedMenuItems = 0;      // bit i: capture greyed kCapturedMenuCommands[i]
+};
+
+// The windows held now, each with its record, kept where a thread that finds the program
+// failing can still read them. Written by the user-interface thread only; read by anyone.
+namespace HeldWindows {
+
+constexpr int kCapacity = 256;
+
+// Records the window as held (or updates its record). False only when the table is full: the
+// window is then not taken in.
+bool Hold(const CaptureRecord& record) noexcept;
+// The window is out (or never got in).
+void Forget(HWND window) noexcept;
+// A copy of the window's record; false when it is not held.
+bool Find(HWND window, CaptureRecord& out) noexcept;
+// Copies up to `capacity` records of held windows into `out`; answers how many.
+int Snapshot(CaptureRecord* out, int capacity) noexcept;
+int Count() noexcept;
+
+} // namespace HeldWindows
+
+} // namespace merilane
