@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake make googletest
           wine wine64 wine32:i386 xvfb xauth xdotool imagemagick x11-utils
-          fonts-wine fonts-liberation nsis zip unzip)
+          fonts-wine fonts-liberation nsis zip unzip ccache)
 
 missing=()
 for p in "${packages[@]}"; do
