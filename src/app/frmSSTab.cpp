@@ -723,7 +723,7 @@ LRESULT frmSSTab::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         return AnyWindowHeld() ? FALSE : TRUE;
     case WM_ENDSESSION:
         if (wp) {
-            ReleaseAllWindows(false);
+        ReleaseAllWindows(false);
             GiveBackAllWindows();
         }
         return 0;

@@ -38,6 +38,7 @@ enum class CaptureRefusal {
     Gone,          // closed while it was being picked
     MoreRights,    // its program runs with more rights: Windows drops what we would send it
     SystemRefused, // the system would not give it a new parent
+    NoTab,         // the tab strip would not take another tab
 };
 // What keeps the window from being captured before anything is tried on it.
 CaptureRefusal RefusalOf(HWND hwnd);
@@ -54,9 +55,6 @@ void RefocusActiveTab();
 
 bool IsOwnWindow(HWND hwnd, bool includeContainer);
 HWND GetTopLevelWindow(HWND hwnd);
-template <class T> bool IsObjectSet(const T& object) noexcept {
-    return object != nullptr;
-}
 
 // Whether a window of another program is inside the container, or still on its way out.
 bool AnyWindowHeld();

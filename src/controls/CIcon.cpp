@@ -1,4 +1,5 @@
 #include "controls/CIcon.h"
+#include "controls/Ask.h"
 #include "controls/Handles.h"
 #include <algorithm>
 #include <vector>
@@ -12,22 +13,15 @@ std::vector<OwnedIcon>& HandedOver() {
     return icons;
 }
 
-constexpr UINT kSetIconTimeoutMs = 1000;
-
 void SendSetIcon(HWND target, int type, HICON icon) {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(target, WM_SETICON, static_cast<WPARAM>(type),
-                        reinterpret_cast<LPARAM>(icon), SMTO_ABORTIFHUNG, kSetIconTimeoutMs,
-                        &ignored);
+    Ask(target, WM_SETICON, static_cast<WPARAM>(type), reinterpret_cast<LPARAM>(icon),
+        Wait::SetIcon);
 }
 
 } // namespace
 
 HICON CIcon::GetWindowIconHandle(HWND window, int type) {
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(window, WM_GETICON, static_cast<WPARAM>(type), 0, SMTO_ABORTIFHUNG,
-                             kIconQueryTimeoutMs, &answer))
-        answer = 0;
+    LRESULT answer = Ask(window, WM_GETICON, static_cast<WPARAM>(type), 0, Wait::Icon).value_or(0);
     if (answer)
         return reinterpret_cast<HICON>(answer);
     if (auto cls = GetClassLongPtrW(window, type == ICON_BIG ? GCLP_HICON : GCLP_HICONSM))

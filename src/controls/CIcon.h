@@ -27,10 +27,6 @@ class CIcon {
     static HWND TopOfOwnerChain(HWND window);
     // How many icons handed over to windows are waiting to be replaced.
     static int IconsHandedOver() noexcept;
-
-    // A window that takes longer than this to name its icon gets its class icon: the question
-    // is asked on the user-interface thread, which must not wait long.
-    static constexpr UINT kIconQueryTimeoutMs = 500;
 };
 
 } // namespace merilane

@@ -1,4 +1,5 @@
 #include "selection/CTaskList.h"
+#include "controls/Ask.h"
 #include "window/CWindow.h"
 #include "controls/Handles.h"
 #include "window/MTermProc.h"
@@ -85,11 +86,7 @@ int CTaskList::Status(long index) const {
     auto* e = Entry(index);
     if (!e)
         return 0;
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(e->hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
-                               static_cast<UINT>(m_hungTimeout), &ignored)
-               ? 0
-               : 1;
+    return Ask(e->hWnd, WM_NULL, 0, 0, static_cast<UINT>(m_hungTimeout)) ? 0 : 1;
 }
 
 bool CTaskList::IsToolWindow(HWND hwnd) {
@@ -138,12 +135,12 @@ long CTaskList::FindTask(HWND hwnd) const {
 }
 
 HICON CTaskList::AskIcon(HWND source, int type, int classIndex) const {
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(source, WM_GETICON, static_cast<WPARAM>(type), 0, SMTO_ABORTIFHUNG,
-                             static_cast<UINT>(m_hungTimeout), &answer))
+    auto answer =
+        Ask(source, WM_GETICON, static_cast<WPARAM>(type), 0, static_cast<UINT>(m_hungTimeout));
+    if (!answer)
         return nullptr;
-    if (answer)
-        return reinterpret_cast<HICON>(answer);
+    if (*answer)
+        return reinterpret_cast<HICON>(*answer);
     return reinterpret_cast<HICON>(GetClassLongPtrW(source, classIndex));
 }
 
@@ -154,22 +151,25 @@ std::optional<std::wstring> CTaskList::AskCaption(HWND source) const {
     // anything: a title is kept to a reasonable size.
     constexpr DWORD_PTR kShort = 256;
     wchar_t shortBuffer[kShort] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(source, WM_GETTEXT, kShort, reinterpret_cast<LPARAM>(shortBuffer),
-                             SMTO_ABORTIFHUNG, timeout, &copied))
+    auto shortCopy =
+        Ask(source, WM_GETTEXT, kShort, reinterpret_cast<LPARAM>(shortBuffer), timeout);
+    if (!shortCopy)
         return std::nullopt;
+    auto copied = static_cast<DWORD_PTR>(*shortCopy);
     if (copied < kShort - 1)
         return std::wstring(shortBuffer, copied);
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(source, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeout, &length))
+    auto asked = Ask(source, WM_GETTEXTLENGTH, 0, 0, timeout);
+    if (!asked)
         return std::nullopt;
+    auto length = static_cast<DWORD_PTR>(*asked);
     if (length > kLongestCaption)
         length = kLongestCaption;
     std::wstring buffer(length + 1, L'\0');
-    if (!SendMessageTimeoutW(source, WM_GETTEXT, length + 1,
-                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, timeout,
-                             &copied))
+    auto longCopy =
+        Ask(source, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buffer.data()), timeout);
+    if (!longCopy)
         return std::nullopt;
+    copied = static_cast<DWORD_PTR>(*longCopy);
     // The length may be an overestimate (it can count in bytes); the copy is what counts.
     buffer.resize(copied <= length ? copied : length);
     return buffer;

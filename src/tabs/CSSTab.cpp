@@ -32,17 +32,20 @@ TabHost& CSSTab::Host() const {
     return *m_clientForm;
 }
 
-CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
-                             std::function<void(HWND previousParent)> whenLate) {
+CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
     auto keepAlive = shared_from_this(); // message-pump passes below may drop the global
+    if (!newWindow)
+        return Added::Failed;
+    TabHost& host = Host();
+    TabPtr tab;
     try {
-        if (!newWindow)
-            Raise(kObjectRequired);
-        TabHost& host = Host();
-        TabPtr tab;
-        Tolerant([&] { tab = host.TabStrip().Add(); });
-        Tolerant([&] { tab->SetTag(newWindow->hWnd); });
-
+        // Nothing is done to the window before it has a tab to go to.
+        tab = host.TabStrip().Add();
+        tab->SetTag(newWindow->hWnd);
+    } catch (const std::exception&) {
+        return Added::Failed;
+    }
+    try {
         auto& form = CForm::Adopt(std::make_unique<dlgDocument>());
         form.ChildWindow = newWindow;
         HWND hostHwnd = form.hWnd();
@@ -51,23 +54,22 @@ CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow,
         MoveWindow(hostHwnd, 0, 0, display.right + 2, display.bottom, FALSE);
 
         newWindow->LocalHwnd = hostHwnd;
-        bool movedIn = true;
-        Tolerant([&] { movedIn = newWindow->Reparent(hostHwnd, false, std::move(whenLate)); });
-        if (!movedIn)
+        if (!newWindow->Reparent(hostHwnd))
             return Added::Late;
         if (newWindow->ReparentRefused())
             return Added::Refused;
+        // From here on the window is in; what fails now is finishing touches.
         Tolerant([&] { form.Form_Resize(); });
         Tolerant([&] {
             CWindow hostWrapper;
             hostWrapper.Load(hostHwnd);
-            hostWrapper.Reparent(host.DisplayArea().hWnd(), false);
+            hostWrapper.Reparent(host.DisplayArea().hWnd());
         });
         Tolerant([&] { AddTabIcon(tab, *newWindow); });
         Tolerant([&] { ActivateTab(tab, true); });
-    } catch (const std::exception& e) {
-        MsgBox(std::to_wstring(NumberOf(e)) + L" " + DescriptionOf(e), MB_ICONERROR | MB_OK,
-               L"CSSTab.AddTab");
+    } catch (const std::exception&) {
+        // The caller gives back whatever went in: a window must not stay without a tab.
+        return Added::Failed;
     }
     return Added::InTab;
 }

@@ -20,14 +20,15 @@ class CSSTab : public std::enable_shared_from_this<CSSTab> {
 
     TabHost* ClientForm() const noexcept { return m_clientForm; }
 
-    enum class Added { InTab, Late, Refused };
+    enum class Added { InTab, Late, Refused, Failed };
     // Gives the window a tab and a host form, moves it in and activates the tab. Late when the
     // window's thread did not take its new parent in time: the tab and host form stay for the
-    // caller to remove, and `whenLate` runs once the window has moved after all. Refused when
+    // caller to remove, and kLateMoveEnded comes once the window has moved after all. Refused when
     // the system would not move it: the window is where it was, tab and host form again the
-    // caller's to remove.
-    Added AddTab(const std::shared_ptr<CWindow>& newWindow,
-                 std::function<void(HWND previousParent)> whenLate = {});
+    // caller's to remove. Failed when something of ours failed (the tab strip would not take a
+    // tab, say): whatever was made is the caller's to remove, and a window that went in
+    // already the caller's to give back.
+    Added AddTab(const std::shared_ptr<CWindow>& newWindow);
     void RemoveTab(HWND hwnd);
     TabPtr GetTabByHwnd(HWND hwnd) const;
     int GetTabIndexByHwnd(HWND hwnd) const;

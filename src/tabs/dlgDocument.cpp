@@ -2,6 +2,7 @@
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 #include "controls/Screen.h"
+#include "window/CaptureRecord.h"
 #include "window/ForeignCall.h"
 #include <algorithm>
 
@@ -53,10 +54,15 @@ void dlgDocument::GiveBackHeldWindow() noexcept {
         if (!held)
             return;
         CWindow window;
-        if (ChildWindow && ChildWindow->hWnd == held)
+        if (ChildWindow && ChildWindow->hWnd == held) {
             window = *ChildWindow;
-        else
+        } else {
             window.Load(held);
+            // What it was before it came in is on record; what it is now is not.
+            CaptureRecord record;
+            if (HeldWindows::Find(held, record))
+                window.SetRecord(record);
+        }
         window.GiveBack(window.LastHwnd == ExistingHwnd() ? nullptr : window.LastHwnd);
     } catch (...) {
     }

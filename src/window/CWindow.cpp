@@ -1,81 +1,33 @@
 #include "window/CWindow.h"
+#include "controls/Ask.h"
 #include "controls/Error.h"
-#include "controls/Screen.h"
-#include "controls/Text.h"
-#include "controls/CIcon.h"
 #include "controls/Handles.h"
 #include "controls/MInput.h"
+#include "controls/Text.h"
+#include "window/CWindowShared.h"
+#include "window/CaptureRecord.h"
 #include "window/ForeignCall.h"
 #include "window/mExecutableName.h"
 #include <atomic>
 #include <memory>
 
+// The wrapper's core: what the window is, its styles and placement, and its moves into a host
+// and back out.
 namespace merilane {
 namespace {
 
-bool IsDesktop(HWND parent) {
-    return IsNoWindow(parent) || parent == GetDesktopWindow();
-}
-
-// Asks the default window procedure to pop up the window's system menu at the point in lParam.
-constexpr UINT kPopupSystemMenu = 0x313;
-// The owner of the window runs the menu before it answers, so the answer comes only when the
-// menu closes; the menu stays up whether or not this side waits for it.
-constexpr UINT kPopupSystemMenuTimeoutMs = 500;
-constexpr UINT kAnswerTimeoutMs = 250;
-
-// SetWindowPos flags for a window of another thread: the change is queued to that thread
-// instead of waited for.
-UINT AsyncFor(HWND hwnd) {
-    return IsOwnThreadWindow(hwnd) ? 0 : SWP_ASYNCWINDOWPOS;
-}
-
-void FrameChanged(HWND hwnd, UINT extraFlags) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | extraFlags);
-}
+using detail::AsyncFor;
+using detail::FrameChanged;
 
 std::atomic<CWindow::ParentSetter> g_setParent{&SetParent};
+std::atomic<HWND> g_lateMoveReceiver{nullptr};
 
-// Runs on whichever thread may wait for the window: the new parent, and the bits a capture
-// changes. Back on the desktop a pop-up is a pop-up again: a child window without a parent has
-// no frame, no taskbar button and cannot be activated. Style writes are read-modify-write and
-// each is followed by a frame repaint, as on the window's own thread.
-HWND SetParentAndFixStyle(HWND hwnd, HWND newOwner, LONG originalStyle) {
-    HWND previous = g_setParent.load()(hwnd, newOwner);
-    // Refused: the window is where it was, and its style is not touched.
-    if (!previous)
-        return nullptr;
-    auto switchBits = [&](LONG off, LONG on) {
-        LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-        SetWindowLongW(hwnd, GWL_STYLE, (style & ~off) | on);
-        FrameChanged(hwnd, 0);
-    };
-    LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-    if (IsDesktop(newOwner)) {
-        if ((originalStyle & WS_POPUP) && (style & WS_CHILD)) {
-            switchBits(WS_CHILD, 0);
-            switchBits(0, WS_POPUP);
-        }
-    } else if (style & WS_POPUP) {
-        switchBits(WS_POPUP, 0);
-        switchBits(0, WS_CHILD);
-    }
-    return previous;
+void TellLateMoveEnded(HWND window) {
+    if (HWND receiver = g_lateMoveReceiver.load())
+        PostMessageW(receiver, kLateMoveEnded, reinterpret_cast<WPARAM>(window), 0);
 }
 
 } // namespace
-
-std::optional<BYTE> TransparencyAlpha(int percent) noexcept {
-    if (percent < 0 || percent > 100)
-        return std::nullopt;
-    // (100 - percent) / 100 * 255 in exact integers, so that a half is seen as a half.
-    int scaled = (100 - percent) * 255;
-    int alpha = scaled / 100, rest = scaled % 100;
-    if (rest > 50 || (rest == 50 && alpha % 2 == 1))
-        ++alpha;
-    return static_cast<BYTE>(alpha);
-}
 
 int16_t ShortCoordinate(LONG value) {
     if (value < INT16_MIN || value > INT16_MAX)
@@ -114,7 +66,7 @@ void CWindow::WriteLong(int index, LONG value, bool repaint) const {
     if (IsOwnThreadWindow(hwnd))
         write();
     else
-        CallBounded(write);
+        CallBounded(hwnd, write);
 }
 
 void CWindow::WriteBits(int index, LONG bits, bool switchOn) const {
@@ -129,7 +81,7 @@ void CWindow::WriteBits(int index, LONG bits, bool switchOn) const {
     if (IsOwnThreadWindow(hwnd))
         write();
     else
-        CallBounded(write);
+        CallBounded(hwnd, write);
 }
 
 bool CWindow::IsExistingWindow() const {
@@ -191,23 +143,18 @@ bool CWindow::Load(HWND hwnd) {
     hWnd = hwnd;
     m_executable.reset();
     Classname = GetWindowClassName(hwnd);
-    m_originalStyle = Style();
-    m_originalExStyle = ExStyle();
+    m_record = CaptureRecord{};
+    m_record.window = hwnd;
+    m_record.previousParent = LastHwnd;
+    m_record.style = Style();
+    m_record.exStyle = ExStyle();
+    WINDOWPLACEMENT placement{sizeof(placement)};
+    if (GetWindowPlacement(hwnd, &placement))
+        m_record.showCmd = placement.showCmd;
+    m_record.rect = r;
     m_smallIcon.reset();
     m_bigIcon.reset();
     return IsExistingWindow();
-}
-
-HICON CWindow::SmallIconHandle() const {
-    if (!m_smallIcon)
-        m_smallIcon = GetIconHandle(ICON_SMALL);
-    return *m_smallIcon;
-}
-
-HICON CWindow::BigIconHandle() const {
-    if (!m_bigIcon)
-        m_bigIcon = GetIconHandle(ICON_BIG);
-    return *m_bigIcon;
 }
 
 const std::wstring& CWindow::ExecutableName() const {
@@ -229,30 +176,56 @@ void CWindow::SetParentSetter(ParentSetter setter) noexcept {
     g_setParent = setter ? setter : &SetParent;
 }
 
-bool CWindow::Reparent(HWND newOwner, bool setOriginals,
-                       std::function<void(HWND previousParent)> whenLate) {
+CWindow::ParentSetter CWindow::ParentSetterInUse() noexcept {
+    return g_setParent.load();
+}
+
+bool CWindow::IsHost(HWND parent) noexcept {
+    return !IsNoWindow(parent) && parent != GetDesktopWindow();
+}
+
+void SetLateMoveReceiver(HWND receiver) noexcept {
+    g_lateMoveReceiver = receiver;
+}
+
+bool CWindow::Reparent(HWND newOwner) {
     HWND hwnd = hWnd;
-    LONG original = m_originalStyle, originalEx = m_originalExStyle;
+    LONG original = m_record.style;
+    bool intoHost = IsHost(newOwner);
+    // Another thread's window is on record before it goes in: whatever happens to the program
+    // from here on, the record is what brings it back.
+    bool recorded = intoHost && !IsOwnThreadWindow(hwnd);
+    if (recorded) {
+        m_record.host = newOwner;
+        if (!HeldWindows::Hold(m_record)) {
+            m_reparentRefused = true;
+            return true;
+        }
+    }
     auto previous = std::make_shared<HWND>(nullptr);
     DWORD ours = GetCurrentThreadId();
     auto move = [=] {
         *previous = SetParentAndFixStyle(hwnd, newOwner, original);
         // A window of another thread among ours must not tie our input to its thread.
         SeparateInput(ours, GetWindowThreadProcessId(hwnd, nullptr));
-        if (setOriginals && *previous) {
-            SetWindowLongW(hwnd, GWL_STYLE, original);
-            SetWindowLongW(hwnd, GWL_EXSTYLE, originalEx);
-        }
+    };
+    // Once the move has ended, in time or late: a window that went out, or never got in, is
+    // off the record.
+    auto settle = [hwnd, intoHost, recorded](HWND previousParent) {
+        bool moved = previousParent || !IsWindow(hwnd);
+        if ((recorded && !moved) || (!intoHost && moved))
+            HeldWindows::Forget(hwnd);
     };
     m_reparentRefused = false;
     if (IsOwnThreadWindow(hwnd)) {
         move();
-    } else if (!CallBounded(move, [previous, whenLate] {
-                   if (whenLate)
-                       whenLate(*previous);
+    } else if (!CallBounded(hwnd, move, [previous, settle, hwnd] {
+                   settle(*previous);
+                   TellLateMoveEnded(hwnd);
                })) {
         return false;
     }
+    settle(*previous);
     // A dead window is no refusal: whoever asked finds it gone.
     m_reparentRefused = !*previous && IsWindow(hwnd);
     if (!m_reparentRefused)
@@ -260,23 +233,42 @@ bool CWindow::Reparent(HWND newOwner, bool setOriginals,
     return true;
 }
 
-bool CWindow::GiveBack(HWND newParent, std::function<void()> whenLate) {
-    for (UINT command : kCapturedMenuCommands)
-        EnableMenuItem(command, true);
-    // Copies: the wrapper may be gone by the time a late parent change ends.
-    CWindow self = *this;
-    auto place = [self] {
-        self.SetWindowState(SW_SHOWNORMAL);
-        self.Resize(kReleasedWidth, kReleasedHeight, true);
+void CWindow::GreyCapturedMenu() {
+    m_record.greyedMenuItems |= GreyCapturedMenuCommands(hWnd);
+    // Only a window on record is held; a record of one that is not would bring it back later.
+    CaptureRecord held;
+    if (HeldWindows::Find(hWnd, held)) {
+        held.greyedMenuItems = m_record.greyedMenuItems;
+        HeldWindows::Hold(held);
+    }
+}
+
+bool CWindow::GiveBack(HWND newParent, const RECT* placement) {
+    CaptureRecord record = m_record;
+    record.previousParent = newParent;
+    HWND hwnd = hWnd;
+    DWORD ours = GetCurrentThreadId();
+    RECT where = placement ? *placement : kReleasedPlacement;
+    auto out = [record, ours, where] {
+        GiveBackNow(record, where);
+        SeparateInput(ours, GetWindowThreadProcessId(record.window, nullptr));
     };
-    bool done = Reparent(newParent, false, [place, whenLate](HWND) {
-        place();
-        if (whenLate)
-            whenLate();
-    });
-    if (done)
-        place();
-    return done;
+    auto settle = [hwnd, host = LocalHwnd] {
+        if (!IsWindow(hwnd) || GetAncestor(hwnd, GA_PARENT) != host)
+            HeldWindows::Forget(hwnd);
+    };
+    m_record.greyedMenuItems = 0;
+    if (IsOwnThreadWindow(hwnd)) {
+        out();
+    } else if (!CallBounded(hwnd, out, [settle, hwnd] {
+                   settle();
+                   TellLateMoveEnded(hwnd);
+               })) {
+        return false;
+    }
+    settle();
+    LastHwnd = newParent;
+    return true;
 }
 
 bool CWindow::GetStyleBit(LONG bit) const {
@@ -345,177 +337,10 @@ std::wstring CWindow::GetWindowClassName(HWND hwnd) {
     return n > 0 ? std::wstring(buffer, static_cast<size_t>(n)) : std::wstring();
 }
 
-void CWindow::ShowSystemMenu() const {
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    LPARAM where = MakeLParam(ShortCoordinate(cursor.y), ShortCoordinate(cursor.x));
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(hWnd, kPopupSystemMenu, 0, where, SMTO_ABORTIFHUNG,
-                        kPopupSystemMenuTimeoutMs, &ignored);
-    DoEvents();
-}
-
-void CWindow::DisableMenuItem(UINT menuItem) const {
-    EnableMenuItem(menuItem, false);
-}
-
-void CWindow::EnableMenuItem(UINT menuItem, bool enabled) const {
-    HMENU menu = GetSysMenuHandle();
-    int position = FindSystemMenuItem(menuItem);
-    if (!menu || position < 0)
-        return;
-    wchar_t text[80] = {};
-    MENUITEMINFOW item{sizeof(item)};
-    item.fMask = MIIM_STATE | MIIM_ID | MIIM_TYPE | MIIM_DATA;
-    item.dwTypeData = text;
-    item.cch = 80;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
-        return;
-    MENUITEMINFOW update{sizeof(update)};
-    update.fMask = MIIM_STATE | MIIM_ID;
-    // Only the grey mark changes: Close stays the menu's default item, a check mark stays.
-    update.fState = (item.fState & ~MFS_GRAYED) | (enabled ? 0 : MF_GRAYED);
-    update.wID = MarkedMenuId(menuItem, enabled);
-    SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &update);
-}
-
-void CWindow::RemoveMenuItem(UINT menuItem) const {
-    HMENU menu = GetSysMenuHandle();
-    int position = FindSystemMenuItem(menuItem);
-    if (!menu || position < 0)
-        return;
-    // By position: a disabled item no longer carries the id it is asked for by.
-    RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
-    // Close is set off from the other commands by a separator that would be left dangling; any
-    // other item above it is a command of its own and stays.
-    if (menuItem == SC_CLOSE && position > 0 &&
-        (GetMenuState(menu, static_cast<UINT>(position - 1), MF_BYPOSITION) & MF_SEPARATOR))
-        RemoveMenu(menu, static_cast<UINT>(position - 1), MF_BYPOSITION);
-}
-
-UINT CWindow::PositionFlags() const {
-    return SWP_NOSIZE | SWP_NOMOVE | AsyncFor(hWnd);
-}
-
-void CWindow::ZorderTop(bool value) const {
-    if (value)
-        SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, PositionFlags());
-}
-
-bool CWindow::TopMost() const {
-    return GetExStyleBit(WS_EX_TOPMOST);
-}
-
-void CWindow::SetTopMost(bool value) const {
-    SetWindowPos(hWnd, value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, PositionFlags());
-}
-
-void CWindow::SetIcon(HICON icon, int iconType, bool ownerChain) const {
-    CIcon::SetWindowIcon(hWnd, icon, iconType, ownerChain);
-}
-
-CPicture CWindow::GetIcon(HICON icon, int) const {
-    return CIcon::CreatePicture(icon, CPicture::kTypeIcon, 0, 0);
-}
-
-HMENU CWindow::GetSysMenuHandle() const {
-    return IsNoWindow(hWnd) ? nullptr : GetSystemMenu(hWnd, FALSE);
-}
-
-UINT CWindow::AddMenuItem(UINT itemType, const std::wstring& itemName, HMENU subMenu) const {
-    HMENU menu = GetSysMenuHandle();
-    UINT id = static_cast<UINT>(GetMenuItemCount(menu) + 1000);
-    if (menu) {
-        switch (itemType) {
-        case MF_STRING:
-            AppendMenuW(menu, MF_STRING, id, itemName.c_str());
-            break;
-        case MF_POPUP:
-            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(subMenu), itemName.c_str());
-            break;
-        case MF_SEPARATOR:
-            AppendMenuW(menu, MF_SEPARATOR, id, nullptr);
-            break;
-        default:
-            break;
-        }
-    }
-    Repaint();
-    return id;
-}
-
-bool CWindow::GetMenuItemState(int position) const {
-    HMENU menu = GetSysMenuHandle();
-    MENUITEMINFOW item{sizeof(item)};
-    item.fMask = MIIM_STATE;
-    if (!menu || position < 0 || !GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
-        return false;
-    return item.fState != 0;
-}
-
-bool CWindow::Moveable() const {
-    return !GetMenuItemState(FindSystemMenuItem(SC_MOVE));
-}
-void CWindow::SetMoveable(bool value) const {
-    EnableMenuItem(SC_MOVE, value);
-}
-
-bool CWindow::Sizeable() const {
-    return IsSizable();
-}
-void CWindow::SetSizeable(bool value) const {
-    EnableMenuItem(SC_SIZE, value);
-    SetStyleBit(WS_THICKFRAME, value);
-}
-
-bool CWindow::IsTransparent() const {
-    return GetExStyleBit(WS_EX_LAYERED);
-}
-
-TransparencyResult CWindow::MakeTransparent(int16_t percent) const {
-    std::optional<BYTE> alpha = TransparencyAlpha(percent);
-    if (!alpha)
-        return kTransparencyOutOfRange;
-    if (!IsExistingWindow() || !Answers())
-        return kTransparencyError;
-    SetExStyleBit(WS_EX_LAYERED, true);
-    if (!SetLayeredWindowAttributes(hWnd, 0, *alpha, LWA_ALPHA))
-        return kTransparencyError;
-    return kTransparencyDone;
-}
-
-TransparencyResult CWindow::MakeOpaque() const {
-    if (!IsExistingWindow() || !Answers())
-        return kTransparencyError;
-    // Without the layered style the window is drawn opaque again; an alpha set afterwards would
-    // fail, and if it took it would make the window vanish.
-    SetExStyleBit(WS_EX_LAYERED, false);
-    return IsTransparent() ? kTransparencyError : kTransparencyDone;
-}
-
 bool CWindow::Answers() const {
     if (IsOwnThreadWindow(hWnd))
         return true;
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored) !=
-           0;
-}
-
-int CWindow::FindSystemMenuItem(UINT id) const {
-    HMENU menu = GetSysMenuHandle();
-    if (!menu)
-        return -1;
-    int count = GetMenuItemCount(menu);
-    for (int position = 0; position < count; ++position)
-        if (MenuIdMatches(GetMenuItemID(menu, position), id))
-            return position;
-    return -1;
-}
-
-HICON CWindow::GetIconHandle(int type) const {
-    if (IsNoWindow(hWnd))
-        return nullptr;
-    return CIcon::GetWindowIconHandle(hWnd, type);
+    return Ask(hWnd, WM_NULL, 0, 0, Wait::Answer).has_value();
 }
 
 } // namespace merilane

@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/CPicture.h"
+#include "window/GiveBack.h"
 #include <windows.h>
 #include <cstdint>
 #include <functional>
@@ -14,13 +15,6 @@ enum TransparencyResult : long {
     kTransparencyOutOfRange = 1,
     kTransparencyError = 2,
 };
-
-// The system-menu commands a captured window does without, in the order they are switched.
-inline constexpr UINT kCapturedMenuCommands[] = {SC_MAXIMIZE, SC_MINIMIZE, SC_MOVE, SC_RESTORE,
-                                                 SC_SIZE};
-// Where and how big a released window is before its final show state is applied.
-constexpr int kReleasedWidth = 500;
-constexpr int kReleasedHeight = 500;
 
 // A system-menu item that has been disabled is marked twice: greyed, and with bit 15 of its
 // command id cleared. The system re-enables the standard commands by id whenever it prepares
@@ -45,6 +39,12 @@ constexpr int32_t MakeLParam(int16_t high, int16_t low) noexcept {
 }
 // A screen coordinate as a 16-bit value; one outside -32768..32767 raises an overflow.
 int16_t ShortCoordinate(LONG value);
+
+// A move of a window (into a host, or back out) that did not end in time ends later, on a
+// worker; this message is then posted to the receiver the program names, wParam the window.
+// Whoever moved it looks at the window again then: nothing is called back.
+constexpr UINT kLateMoveEnded = WM_APP + 0x302;
+void SetLateMoveReceiver(HWND receiver) noexcept;
 
 // Wraps one window handle, as a rule a top-level window of another program. It owns nothing:
 // the window may vanish at any moment, and the wrapper then answers from what it recorded.
@@ -95,9 +95,11 @@ class CWindow {
     // Gives the window a new parent; a pop-up becomes a child window (and a child that was a
     // pop-up becomes one again on the desktop). True when that is done. False when the window's
     // thread did not take it in time: it happens when that thread gets to it, and then
-    // `whenLate` runs with the parent that was replaced.
-    bool Reparent(HWND newOwner, bool setOriginals,
-                  std::function<void(HWND previousParent)> whenLate = {});
+    // kLateMoveEnded is posted.
+    //
+    // Another thread's window moved into a host is on record (HeldWindows) from before the move
+    // until it is out again.
+    bool Reparent(HWND newOwner);
     // Whether the system refused the latest parent change that ended in time: the window then
     // is where it was. A program with more rights than this one is such a case.
     bool ReparentRefused() const noexcept { return m_reparentRefused; }
@@ -106,11 +108,19 @@ class CWindow {
     // other way to make the system refuse exists where the tests run).
     using ParentSetter = HWND(WINAPI*)(HWND window, HWND newParent);
     static void SetParentSetter(ParentSetter setter) noexcept;
+    static ParentSetter ParentSetterInUse() noexcept;
 
-    // Undoes what capture changed: the five system-menu commands come back, and the window
-    // returns to `newParent` normal, 500 x 500 at (0, 0). True when it is done; otherwise it
-    // is done as soon as the window's thread takes the new parent, and `whenLate` runs then.
-    bool GiveBack(HWND newParent, std::function<void()> whenLate = {});
+    // Greys the system-menu commands a captured window does without, on record.
+    void GreyCapturedMenu();
+    // Undoes what the record says capture changed: the greyed system-menu commands come back,
+    // and the window returns to `newParent` (the desktop unless that is another program's
+    // window) normal, 500 x 500 at (0, 0). True when it is done; otherwise it is done as soon as
+    // the window's thread takes it, and kLateMoveEnded is posted then. `placement`, when given,
+    // is where it goes instead.
+    bool GiveBack(HWND newParent, const RECT* placement = nullptr);
+    // What the window was when it was loaded, and what capture changed since.
+    const CaptureRecord& Record() const noexcept { return m_record; }
+    void SetRecord(const CaptureRecord& record) noexcept { m_record = record; }
 
     bool GetStyleBit(LONG bit) const;
     bool GetExStyleBit(LONG bit) const;
@@ -125,7 +135,6 @@ class CWindow {
     // "..." when it is longer than length + 3.
     std::wstring ReplacedCaption(std::optional<int> length = std::nullopt) const;
     std::wstring ActiveCaption() const;
-    void SetActiveCaption(const std::wstring&) const {}
 
     // Pops the window's system menu up at the mouse pointer.
     void ShowSystemMenu() const;
@@ -133,9 +142,6 @@ class CWindow {
     // Greys out (and re-marks the id of) a system-menu item, or restores it; an id the menu does
     // not hold changes nothing.
     void EnableMenuItem(UINT menuItem, bool enabled) const;
-    bool IsMenuItemChecked(UINT) const noexcept { return false; }
-    void CheckMenuItem(UINT) const noexcept {}
-    void UnCheckMenuItem(UINT) const noexcept {}
     // Removes a system-menu item; Close takes the separator above it along.
     void RemoveMenuItem(UINT menuItem) const;
     // Brings the window to the top of the z-order when `value` is true.
@@ -160,10 +166,6 @@ class CWindow {
     bool IsTransparent() const;
     TransparencyResult MakeTransparent(int16_t percent) const;
     TransparencyResult MakeOpaque() const;
-    void AddToAltTab() const noexcept {}
-    void AddTaskbarButton() const noexcept {}
-    void RemoveTaskbarButton() const noexcept {}
-    void ActivateTaskbarButton() const noexcept {}
 
     // Whether the window's thread takes messages in, within a short time-out. Only a way to
     // refuse early: it says nothing about the next call.
@@ -171,9 +173,6 @@ class CWindow {
     // Moves and sizes the window within its parent; another thread's window gets the change
     // queued.
     void Move(int x, int y, int width, int height, bool repaint) const;
-
-    LONG OriginalStyle() const noexcept { return m_originalStyle; }
-    LONG OriginalExStyle() const noexcept { return m_originalExStyle; }
 
     static std::wstring GetWindowCaptionText(HWND hwnd);
     static std::wstring GetWindowClassName(HWND hwnd);
@@ -188,9 +187,9 @@ class CWindow {
     // Z-order changes of a window of another thread are queued to it, not waited on.
     UINT PositionFlags() const;
 
-    // What the window was when it was loaded, so that what capture changes can be given back.
-    LONG m_originalStyle = 0;
-    LONG m_originalExStyle = 0;
+    static bool IsHost(HWND parent) noexcept;
+
+    CaptureRecord m_record;
     bool m_reparentRefused = false;
     mutable std::optional<HICON> m_smallIcon;
     mutable std::optional<HICON> m_bigIcon;

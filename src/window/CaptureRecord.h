@@ -13,9 +13,9 @@ struct CaptureRecord {
     HWND previousParent = nullptr; // its parent (or owner) before; null for the desktop
     LONG style = 0;                // its styles before
     LONG exStyle = 0;
-    UINT showCmd = SW_SHOWNORMAL;  // its show state before
-    RECT rect{};                   // where it was, and how big, before
-    UINT greyedMenuItems = 0;      // bit i: capture greyed kCapturedMenuCommands[i]
+    UINT showCmd = SW_SHOWNORMAL; // its show state before
+    RECT rect{};                  // where it was, and how big, before
+    UINT greyedMenuItems = 0;     // bit i: capture greyed kCapturedMenuCommands[i]
 };
 
 // The windows held now, each with its record, kept where a thread that finds the program

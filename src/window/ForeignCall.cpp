@@ -3,6 +3,8 @@
 #include "controls/MessageWindow.h"
 #include "window/UniqueOwner.h"
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -13,6 +15,8 @@ namespace {
 
 constexpr UINT kLateCallEnded = WM_APP + 0x301;
 constexpr const wchar_t* kNotifyClass = L"MerilaneForeignCalls";
+// Threads that make calls at once; more waiting programs than this wait in line.
+constexpr int kMaxWorkers = 8;
 
 enum CallState : int { kRunning, kDoneInTime, kAbandoned };
 
@@ -25,15 +29,19 @@ struct Call {
     UINT_PTR id = 0;
 };
 
+// The calls into one program's thread, in the order they were made: a late style write and a
+// late parent change for one hung window land in that order once it answers.
+struct Lane {
+    std::deque<std::shared_ptr<Call>> calls;
+    bool served = false;
+};
+
 std::mutex g_lock;
+std::map<DWORD, Lane> g_lanes;                    // by the thread that owns the target window
 std::map<UINT_PTR, std::shared_ptr<Call>> g_late; // abandoned calls, until their end is handled
 int g_inFlight = 0;
+int g_workers = 0;
 UINT_PTR g_nextId = 1;
-
-void CountInFlight(int delta) {
-    std::lock_guard<std::mutex> lock(g_lock);
-    g_inFlight += delta;
-}
 
 LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != kLateCallEnded)
@@ -69,13 +77,7 @@ HWND NotifyWindow() {
     return window;
 }
 
-void RunCall(std::shared_ptr<Call> call) {
-    try {
-        call->work();
-    } catch (...) {
-        // The work talks to another program through the system only; a failure there has
-        // nothing of ours to report to.
-    }
+void Finish(const std::shared_ptr<Call>& call) {
     call->work = nullptr;
     int expected = kRunning;
     if (call->state.compare_exchange_strong(expected, kDoneInTime)) {
@@ -90,13 +92,68 @@ void RunCall(std::shared_ptr<Call> call) {
     }
 }
 
+// Takes the next call of a lane that no worker serves, marking the lane served; null when
+// there is none (the worker then ends).
+std::shared_ptr<Call> NextCall(DWORD& lane) {
+    std::lock_guard<std::mutex> lock(g_lock);
+    auto own = g_lanes.find(lane);
+    if (own != g_lanes.end() && !own->second.calls.empty()) {
+        auto call = std::move(own->second.calls.front());
+        own->second.calls.pop_front();
+        return call;
+    }
+    if (own != g_lanes.end())
+        g_lanes.erase(own);
+    for (auto& [thread, other] : g_lanes) {
+        if (other.served || other.calls.empty())
+            continue;
+        other.served = true;
+        lane = thread;
+        auto call = std::move(other.calls.front());
+        other.calls.pop_front();
+        return call;
+    }
+    --g_workers;
+    return nullptr;
+}
+
+void Serve(DWORD lane) {
+    while (auto call = NextCall(lane)) {
+        try {
+            call->work();
+        } catch (...) {
+            // The work talks to another program through the system only; a failure there has
+            // nothing of ours to report to.
+        }
+        Finish(call);
+    }
+}
+
+void Enqueue(DWORD lane, std::shared_ptr<Call> call) {
+    bool start = false;
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        ++g_inFlight;
+        Lane& queue = g_lanes[lane];
+        queue.calls.push_back(std::move(call));
+        if (!queue.served && g_workers < kMaxWorkers) {
+            queue.served = true;
+            ++g_workers;
+            start = true;
+        }
+    }
+    if (start)
+        std::thread(Serve, lane).detach();
+}
+
 } // namespace
 
 bool IsOwnThreadWindow(HWND hwnd) noexcept {
     return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
 }
 
-bool CallBounded(std::function<void()> work, std::function<void()> whenLate, UINT boundMs) {
+bool CallBounded(HWND target, std::function<void()> work, std::function<void()> whenLate,
+                 UINT boundMs) {
     auto call = std::make_shared<Call>();
     call->work = std::move(work);
     call->whenLate = std::move(whenLate);
@@ -104,9 +161,9 @@ bool CallBounded(std::function<void()> work, std::function<void()> whenLate, UIN
     {
         std::lock_guard<std::mutex> lock(g_lock);
         call->id = g_nextId++;
-        ++g_inFlight;
     }
-    std::thread(RunCall, call).detach();
+    // A window that is gone has no thread; its calls fail at once wherever they run.
+    Enqueue(GetWindowThreadProcessId(target, nullptr), call);
 
     HANDLE done = call->done.get();
     DWORD start = GetTickCount();
@@ -134,13 +191,19 @@ bool CallBounded(std::function<void()> work, std::function<void()> whenLate, UIN
         break; // it ended just now
     }
     call->whenLate = nullptr;
-    CountInFlight(-1);
+    std::lock_guard<std::mutex> lock(g_lock);
+    --g_inFlight;
     return true;
 }
 
 int ForeignCallsInFlight() noexcept {
     std::lock_guard<std::mutex> lock(g_lock);
     return g_inFlight;
+}
+
+int ForeignCallWorkers() noexcept {
+    std::lock_guard<std::mutex> lock(g_lock);
+    return g_workers;
 }
 
 } // namespace merilane

@@ -197,7 +197,7 @@ TEST(HungWindows, TheContainerDoesNotCloseOverAWindowThatDoesNotAnswer) {
     EXPECT_TRUE(ContainerForm->ContainerSubclass->Subclassing()) << "it stays as it was";
 
     // Once it has answered and gone, the container closes like any other time.
-    ASSERT_TRUE(WaitUntil([&] { return OnTheDesktopAgain(f.window); }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return OnTheDesktopAgain(f.window) && !AnyWindowHeld(); }, 15000));
     PostMessageW(container, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(container); }, 5000));
     EXPECT_TRUE(f.Whole());

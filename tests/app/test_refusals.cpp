@@ -10,6 +10,7 @@
 #include "tabs/CWindows.h"
 #include "tabs/dlgDocument.h"
 #include "tabs/frmIntro.h"
+#include "window/CaptureRecord.h"
 #include "window/MTermProc.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -19,6 +20,13 @@ using namespace merilane;
 using namespace merilane::test;
 
 namespace {
+
+// A tab strip that will not take another tab.
+LRESULT CALLBACK RefuseNewTabs(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == TCM_INSERTITEMW)
+        return -1;
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
 
 HWND WINAPI RefusingSetParent(HWND, HWND) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -126,7 +134,43 @@ TEST(Refusals, AWindowTheSystemWillNotReparentStaysWhereItWas) {
     EXPECT_EQ(ContainerForm->TabStrip1.Count(), tabs);
     EXPECT_EQ(CapturedWindows->item(hwnd), nullptr);
     EXPECT_TRUE(WaitUntil([&] { return Hosts() == hosts; }, 3000)) << "its host form is gone";
-    // The system lets it in again: it is captured as any other.
+    EXPECT_EQ(HeldWindows::Count(), 0);
+
+    // A tab strip that fails to take the tab: the window is left exactly as it was, nothing
+    // counts it as held, and closing is not refused on its account.
+    RECT before{};
+    GetWindowRect(hwnd, &before);
+    HWND strip = ContainerForm->TabStrip1.hWnd();
+    ASSERT_TRUE(SetWindowSubclass(strip, RefuseNewTabs, 1, 0));
+    {
+        BoxAnswerer box(L"Merilane", IDOK);
+        CaptureWindow(hwnd);
+        EXPECT_EQ(box.Text(), L"\"Kept out by the system\" was not put in a tab: Merilane could "
+                              L"not make a tab for it.");
+    }
+    RemoveWindowSubclass(strip, RefuseNewTabs, 1);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            RECT after{};
+            GetWindowRect(hwnd, &after);
+            return EqualRect(&before, &after) && !IsZoomed(hwnd);
+        },
+        3000))
+        << "where it was, as big as it was";
+    EXPECT_EQ(ParentOf(hwnd), GetDesktopWindow());
+    EXPECT_EQ(CapturedWindows->item(hwnd), nullptr);
+    EXPECT_EQ(ContainerForm->TabStrip1.Count(), tabs);
+    EXPECT_EQ(HeldWindows::Count(), 0);
+    EXPECT_FALSE(AnyWindowHeld());
+
+    // The system lets it in again: it is captured as any other, on record while it is held.
     CaptureWindow(hwnd);
     EXPECT_TRUE(IsDescendantOf(hwnd, session.Container()));
+    CaptureRecord record;
+    ASSERT_TRUE(HeldWindows::Find(hwnd, record));
+    EXPECT_EQ(record.host, GetAncestor(hwnd, GA_PARENT));
+    EXPECT_TRUE(record.style & WS_VISIBLE);
+    EXPECT_FALSE(record.style & WS_CHILD);
+    ReleaseWindow(hwnd, CapturedWindows->item(hwnd)->LastHwnd, kReleaseNormal, true);
+    EXPECT_FALSE(HeldWindows::Find(hwnd, record));
 }

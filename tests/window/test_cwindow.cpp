@@ -126,7 +126,7 @@ TEST(CWindowLoad, DeadAndMissingHandlesLoadAsNothing) {
         EXPECT_EQ(w.GetWindowState(), 0u);
         EXPECT_FALSE(w.Visible());
         w.SetStyleBit(WS_VISIBLE, true); // must not crash on a window that is not there
-        w.Reparent(nullptr, false);
+        w.Reparent(nullptr);
         w.CloseWindow();
     }
 }
@@ -180,7 +180,7 @@ TEST(CWindowReparent, PopupBecomesChildAndComesBackAsPopup) {
     ASSERT_TRUE(StyleOf(hwnd) & WS_POPUP);
 
     CWindow w = Loaded(hwnd);
-    w.Reparent(hostHwnd, false);
+    w.Reparent(hostHwnd);
     EXPECT_EQ(ParentOf(hwnd), hostHwnd);
     EXPECT_TRUE(StyleOf(hwnd) & WS_CHILD);
     EXPECT_FALSE(StyleOf(hwnd) & WS_POPUP);
@@ -188,11 +188,11 @@ TEST(CWindowReparent, PopupBecomesChildAndComesBackAsPopup) {
     EXPECT_TRUE(IsNoWindow(formerParent) || formerParent == GetDesktopWindow());
 
     LONG childStyle = StyleOf(hwnd);
-    w.Reparent(hostHwnd, false);
+    w.Reparent(hostHwnd);
     EXPECT_EQ(StyleOf(hwnd), childStyle);
 
     // Back on the desktop it must be a pop-up again, not a child window without a parent.
-    w.Reparent(formerParent, false);
+    w.Reparent(formerParent);
     EXPECT_EQ(ParentOf(hwnd), GetDesktopWindow());
     EXPECT_TRUE(StyleOf(hwnd) & WS_POPUP);
     EXPECT_FALSE(StyleOf(hwnd) & WS_CHILD);
@@ -206,10 +206,10 @@ TEST(CWindowReparent, OverlappedWindowKeepsItsStyleBits) {
     ASSERT_NE(hwnd, nullptr);
     LONG before = StyleOf(hwnd);
     CWindow w = Loaded(hwnd);
-    w.Reparent(hostHwnd, false);
+    w.Reparent(hostHwnd);
     EXPECT_EQ(ParentOf(hwnd), hostHwnd);
     EXPECT_EQ(StyleOf(hwnd) & (WS_POPUP | WS_CHILD), before & (WS_POPUP | WS_CHILD));
-    w.Reparent(w.LastHwnd, false);
+    w.Reparent(w.LastHwnd);
     EXPECT_EQ(ParentOf(hwnd), GetDesktopWindow());
     EXPECT_EQ(StyleOf(hwnd) & (WS_POPUP | WS_CHILD), before & (WS_POPUP | WS_CHILD));
 }

@@ -3,6 +3,9 @@
 #include "WindowTesting.h"
 #include "ThreadWindow.h"
 #include "window/CWindow.h"
+#include "window/ForeignCall.h"
+#include <mutex>
+#include <vector>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -143,6 +146,27 @@ TEST(CWindowHung, DecorationsOfAHungWindowDoNotHoldTheCaller) {
     EXPECT_LT(took, 4000u);
     std::cout << "four decoration calls on a hung window took " << took << " ms\n";
     EXPECT_EQ(GetWindowLongW(hwnd, GWL_EXSTYLE), exStyle);
+}
+
+TEST(CWindowHung, LateCallsIntoOneWindowLandInTheOrderMadeOnOneThread) {
+    ThreadWindow window({L"Late calls"});
+    HWND hwnd = window.Hwnd();
+    window.Hang();
+    std::mutex lock;
+    std::vector<int> order;
+    for (int i = 0; i < 10; ++i) {
+        auto write = [hwnd, i, &lock, &order] {
+            SetWindowTextW(hwnd, std::to_wstring(i).c_str());
+            std::lock_guard<std::mutex> held(lock);
+            order.push_back(i);
+        };
+        EXPECT_FALSE(CallBounded(hwnd, write, {}, 20));
+    }
+    EXPECT_EQ(ForeignCallWorkers(), 1) << "one window, one worker";
+    window.Resume();
+    ASSERT_TRUE(WaitUntil([] { return ForeignCallsInFlight() == 0; }, 5000));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(CWindow::GetWindowCaptionText(hwnd), L"9");
 }
 
 TEST(CWindowIcons, IconsReachTheWindowAndPicturesBorrowThem) {

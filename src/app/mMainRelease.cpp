@@ -1,0 +1,127 @@
+#include "app/Globals.h"
+#include "app/MCommands.h"
+#include "app/mMain.h"
+#include "app/mMainShared.h"
+#include "controls/Dialogs.h"
+#include "controls/Error.h"
+#include "controls/Screen.h"
+#include "tabs/CSSTab.h"
+#include "tabs/CWindows.h"
+#include "tabs/dlgDocument.h"
+#include <map>
+
+namespace merilane {
+namespace {
+
+// Windows whose release waits for their program: still inside, on their way out, with what
+// the release was asked to do once they are out.
+struct PendingRelease {
+    UINT releaseState = kReleaseNormal;
+    bool removeTab = true;
+};
+std::map<HWND, PendingRelease> g_releasing;
+
+TabPtr FinishRelease(HWND hwnd, UINT releaseState, bool removeTab) {
+    DoEvents();
+    // The pass above may have run anything: every step looks again.
+    if (releaseState != kReleaseNormal)
+        if (auto again = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr)
+            again->SetWindowState(releaseState);
+    TabPtr result;
+    if (Tabs) {
+        if (removeTab)
+            Tabs->RemoveTab(hwnd);
+        else
+            result = Tabs->GetTabByHwnd(hwnd);
+    }
+    RemoveWindowTab(CapturedWindows ? CapturedWindows->item(hwnd) : nullptr);
+    if (Tabs)
+        Tabs->ActivateTab(Tabs->GetActiveTab());
+    return result;
+}
+
+} // namespace
+
+namespace detail {
+
+bool ReleaseMoveEnded(HWND hwnd) {
+    auto it = g_releasing.find(hwnd);
+    if (it == g_releasing.end())
+        return false;
+    PendingRelease pending = it->second;
+    g_releasing.erase(it);
+    FinishRelease(hwnd, pending.releaseState, pending.removeTab);
+    return true;
+}
+
+} // namespace detail
+
+TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab) {
+    if (!CapturedWindows)
+        Raise(kObjectRequired);
+    auto window = CapturedWindows->item(hwnd);
+    if (!window)
+        Raise(kObjectRequired, L"The window is not captured");
+    auto tabNow = [&] { return removeTab || !Tabs ? nullptr : Tabs->GetTabByHwnd(hwnd); };
+    if (g_releasing.count(hwnd))
+        return tabNow(); // on its way out already
+    detail::ReceiveLateMoves();
+    if (!window->GiveBack(newParent)) {
+        g_releasing[hwnd] = PendingRelease{releaseState, removeTab};
+        NoteForUser(detail::Quoted(*window) +
+                    L" does not respond. It stays in its tab and goes back to the desktop "
+                    L"as soon as it answers.");
+        return tabNow();
+    }
+    return FinishRelease(hwnd, releaseState, removeTab);
+}
+
+void ReleaseAllWindows(bool closeWindows) {
+    if (!CapturedWindows)
+        return;
+    for (auto& window : CapturedWindows->NewEnum()) {
+        // Anything may have run since the walk began: only windows still held are released.
+        if (!CapturedWindows || !CapturedWindows->item(window->hWnd))
+            continue;
+        // Only our own intro screen is closed; another program's window that happens to carry
+        // the same title is released like any other.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window->hWnd, &pid);
+        if (window->ActiveCaption() == L"Main menu" && pid == GetCurrentProcessId()) {
+            window->CloseWindow();
+            RemoveWindowTab(window);
+        } else {
+            ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
+            if (closeWindows && !g_releasing.count(window->hWnd))
+                window->CloseWindow();
+        }
+    }
+}
+
+void RemoveWindowTab(const std::shared_ptr<CWindow>& window) {
+    if (!window)
+        return;
+    if (Tabs)
+        Tabs->RemoveTab(window->hWnd);
+    if (CapturedWindows)
+        CapturedWindows->Remove(window->hWnd);
+    window->GetParentWindow().CloseWindow();
+}
+
+bool AnyWindowHeld() {
+    return !g_releasing.empty() || detail::AnyHostHoldsAWindow();
+}
+
+bool IsOnItsWay(HWND hwnd) {
+    return g_releasing.count(hwnd) || detail::CaptureWaitsFor(hwnd);
+}
+
+void GiveBackAllWindows() noexcept {
+    try {
+        for (auto* host : dlgDocument::Live())
+            host->GiveBackHeldWindow();
+    } catch (...) {
+    }
+}
+
+} // namespace merilane

@@ -1,0 +1,105 @@
+#include "window/GiveBack.h"
+#include "window/CWindow.h"
+#include "controls/Handles.h"
+#include <iterator>
+
+namespace merilane {
+namespace {
+
+// Position of the system-menu item that stands for `command`, in its enabled or its disabled
+// form, or -1.
+int FindCommand(HMENU menu, UINT command) noexcept {
+    int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position)
+        if (MenuIdMatches(GetMenuItemID(menu, position), command))
+            return position;
+    return -1;
+}
+
+bool IsDesktopParent(HWND parent) noexcept {
+    return !parent || HandleValue(parent) < 1 || parent == GetDesktopWindow();
+}
+
+void FrameChanged(HWND hwnd) noexcept {
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+bool SetSystemMenuCommand(HWND window, UINT command, bool enabled) noexcept {
+    HMENU menu = IsWindow(window) ? GetSystemMenu(window, FALSE) : nullptr;
+    int position = menu ? FindCommand(menu, command) : -1;
+    if (position < 0)
+        return false;
+    MENUITEMINFOW item{sizeof(item)};
+    item.fMask = MIIM_STATE;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &item))
+        return false;
+    MENUITEMINFOW update{sizeof(update)};
+    update.fMask = MIIM_STATE | MIIM_ID;
+    // Only the grey mark changes: Close stays the menu's default item, a check mark stays.
+    update.fState = (item.fState & ~MFS_GRAYED) | (enabled ? 0 : MF_GRAYED);
+    update.wID = MarkedMenuId(command, enabled);
+    return SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &update) != 0;
+}
+
+UINT GreyCapturedMenuCommands(HWND window) noexcept {
+    UINT greyed = 0;
+    for (UINT i = 0; i < std::size(kCapturedMenuCommands); ++i)
+        if (SetSystemMenuCommand(window, kCapturedMenuCommands[i], false))
+            greyed |= 1u << i;
+    return greyed;
+}
+
+HWND SetParentAndFixStyle(HWND hwnd, HWND newParent, LONG originalStyle) noexcept {
+    HWND previous = CWindow::ParentSetterInUse()(hwnd, newParent);
+    // Refused: the window is where it was, and its style is not touched.
+    if (!previous)
+        return nullptr;
+    // Read-modify-write, each followed by a frame repaint, as the window's own thread would.
+    auto switchBits = [&](LONG off, LONG on) {
+        LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+        SetWindowLongW(hwnd, GWL_STYLE, (style & ~off) | on);
+        FrameChanged(hwnd);
+    };
+    LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    if (IsDesktopParent(newParent)) {
+        // A child window without a parent has no frame, no taskbar button and cannot be
+        // activated.
+        if ((originalStyle & WS_POPUP) && (style & WS_CHILD)) {
+            switchBits(WS_CHILD, 0);
+            switchBits(0, WS_POPUP);
+        }
+    } else if (style & WS_POPUP) {
+        switchBits(WS_POPUP, 0);
+        switchBits(0, WS_CHILD);
+    }
+    return previous;
+}
+
+bool GiveBackNow(const CaptureRecord& record, const RECT& placement) noexcept {
+    HWND hwnd = record.window;
+    if (!hwnd || !IsWindow(hwnd))
+        return true; // nothing left to lose
+    for (UINT i = 0; i < std::size(kCapturedMenuCommands); ++i)
+        if (record.greyedMenuItems & (1u << i))
+            SetSystemMenuCommand(hwnd, kCapturedMenuCommands[i], true);
+    // Back to the parent it came from only when that is another program's window that still
+    // exists; anything of ours goes when we do.
+    HWND parent = record.previousParent;
+    DWORD parentProcess = 0;
+    if (IsDesktopParent(parent) || !IsWindow(parent) ||
+        (GetWindowThreadProcessId(parent, &parentProcess), parentProcess == GetCurrentProcessId()))
+        parent = nullptr;
+    SetParentAndFixStyle(hwnd, parent, record.style);
+    HWND now = GetAncestor(hwnd, GA_PARENT);
+    if (record.host && now == record.host)
+        return false;
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetWindowPos(hwnd, nullptr, placement.left, placement.top, placement.right - placement.left,
+                 placement.bottom - placement.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+} // namespace merilane
