@@ -1,34 +1,24 @@
 #include "app/MCommands.h"
 #include "controls/Dialogs.h"
-#include "controls/Failure.h"
-#include "controls/MessageWindow.h"
 #include "controls/ProductInfo.h"
+#include "controls/UiThread.h"
 #include <deque>
 #include <vector>
 
 namespace merilane {
 namespace {
 
-constexpr UINT kRunWaiting = WM_APP + 0x302;
-
 int g_depth = 0;
 std::deque<std::function<void()>> g_waiting;
 std::vector<std::wstring> g_notices;
 
-LRESULT CALLBACK DeferProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+void RunNextWaiting();
 
 // Commands that had to wait are started from the message loop, never from inside the command
 // that made them wait.
-HWND DeferWindow() {
-    static HWND window = nullptr;
-    if (!window || !IsWindow(window))
-        window = CreateMessageWindow(L"MerilaneCommands", DeferProc);
-    return window;
-}
-
 void ScheduleWaiting() {
     if (!g_waiting.empty())
-        PostMessageW(DeferWindow(), kRunWaiting, 0, 0);
+        PostToUiThread(RunNextWaiting);
 }
 
 void TellNotices() {
@@ -56,21 +46,14 @@ struct CommandScope {
     }
 };
 
-LRESULT CALLBACK DeferProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != kRunWaiting)
-        return DefWindowProcW(hwnd, msg, wp, lp);
+void RunNextWaiting() {
     // Posted when the last command ended; another may have started since, and then this one
     // waits for that one's end in turn.
     if (g_depth > 0 || g_waiting.empty())
-        return 0;
+        return;
     std::function<void()> next = std::move(g_waiting.front());
     g_waiting.pop_front();
-    try {
-        RunCommand(std::move(next));
-    } catch (...) {
-        HandleCurrentFailure();
-    }
-    return 0;
+    RunCommand(std::move(next));
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "app/mMain.h"
 #include "selection/frmTabProp.h"
 #include "tabs/CSSTab.h"
-#include "window/frmKeyMappings.h"
+#include "app/frmKeyMappings.h"
 #include <commdlg.h>
 #include <memory>
 

@@ -5,7 +5,7 @@
 #include "controls/CPictureBox.h"
 #include "controls/CTabStrip.h"
 #include "controls/CTimer.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "app/MHiddenCommands.h"
 #include "tabs/TabHost.h"
 #include "window/CSubClass.h"

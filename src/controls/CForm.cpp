@@ -30,10 +30,6 @@ void RegisterClassOnce(const std::wstring& name, HBRUSH background) {
     registered.insert(name);
 }
 
-struct CreationContext {
-    CForm* form;
-};
-
 HWND g_mainWindow = nullptr;
 std::vector<HWND>& ModalStack() {
     static std::vector<HWND> stack;
@@ -60,11 +56,10 @@ HWND CForm::hWnd() {
 void CForm::Create() {
     CreateParams p = GetCreateParams();
     RegisterClassOnce(p.className, p.background);
-    CreationContext ctx{this};
     m_unloaded = false;
     HWND hwnd = CreateWindowExW(p.exStyle, p.className.c_str(), p.caption.c_str(),
                                 p.style & ~WS_VISIBLE, p.x, p.y, p.width, p.height, p.parent,
-                                p.menu, GetModuleHandleW(nullptr), &ctx);
+                                p.menu, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd)
         return;
     // The window procedure of the class is the default one until the form takes over, so that
@@ -193,26 +188,6 @@ long CForm::Height() const {
     return PixelsToTwipsY(r.bottom - r.top, m_hwnd);
 }
 
-long CForm::ScaleWidth() const {
-    RECT r{};
-    if (m_hwnd)
-        GetClientRect(m_hwnd, &r);
-    return PixelsToTwipsX(r.right, m_hwnd);
-}
-
-long CForm::ScaleHeight() const {
-    RECT r{};
-    if (m_hwnd)
-        GetClientRect(m_hwnd, &r);
-    return PixelsToTwipsY(r.bottom, m_hwnd);
-}
-
-void CForm::Move(long left, long top, long width, long height) {
-    HWND hwnd = hWnd();
-    MoveWindow(hwnd, TwipsToPixelsX(left, hwnd), TwipsToPixelsY(top, hwnd),
-               TwipsToPixelsX(width, hwnd), TwipsToPixelsY(height, hwnd), TRUE);
-}
-
 CForm::CreateParams CForm::DialogParams(std::wstring className, std::wstring caption,
                                         int clientWidth, int clientHeight) {
     CreateParams p;
@@ -231,6 +206,18 @@ CForm::CreateParams CForm::DialogParams(std::wstring className, std::wstring cap
 void CForm::CentreOnScreen(CreateParams& p) noexcept {
     p.x = (GetSystemMetrics(SM_CXSCREEN) - p.width) / 2;
     p.y = (GetSystemMetrics(SM_CYSCREEN) - p.height) / 3;
+}
+
+HWND CForm::MakeControl(const wchar_t* className, const std::wstring& text, DWORD style, int id,
+                        DWORD exStyle) const {
+    return CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                           0, m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void SetControlsFont(std::initializer_list<HWND> controls, HFONT font) noexcept {
+    for (HWND control : controls)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void CForm::PlaceScaled(HWND control, const RECT& at96) const {

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -8,6 +9,9 @@ namespace merilane {
 // The text of one of the program's own windows, a form or a control on one. Only for windows of
 // this thread: another program's window is asked with a bound, never this way.
 std::wstring OwnWindowText(HWND hwnd);
+
+// Gives every control the font, which the caller keeps alive for as long as they show it.
+void SetControlsFont(std::initializer_list<HWND> controls, HFONT font) noexcept;
 
 // One of the program's own top-level windows. The object outlives its window: asking for
 // hWnd() after the window has been closed makes it again (hidden), as callers expect of a form.
@@ -45,10 +49,6 @@ class CForm {
     // Outer size and position in twips.
     long Width() const;
     long Height() const;
-    void Move(long left, long top, long width, long height);
-    // Client size in twips.
-    long ScaleWidth() const;
-    long ScaleHeight() const;
     // The resolution the form is drawn at: its monitor's, which changes when it is moved to
     // another monitor or the user changes the scale.
     UINT Dpi() const noexcept;
@@ -79,6 +79,10 @@ class CForm {
                                      int clientHeight);
     // Puts a form of the parameters' size in the middle of the screen, a third of the way down.
     static void CentreOnScreen(CreateParams& p) noexcept;
+    // A visible child control of the form with the given class, text and command id, to be
+    // placed once the form lays itself out.
+    HWND MakeControl(const wchar_t* className, const std::wstring& text, DWORD style, int id,
+                     DWORD exStyle = 0) const;
     // Places a control at a rectangle laid out at 96 dots per inch, at the form's resolution.
     void PlaceScaled(HWND control, const RECT& at96) const;
 

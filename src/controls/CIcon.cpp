@@ -13,9 +13,22 @@ std::vector<OwnedIcon>& HandedOver() {
     return icons;
 }
 
-void SendSetIcon(HWND target, int type, HICON icon) {
-    Ask(target, WM_SETICON, static_cast<WPARAM>(type), reinterpret_cast<LPARAM>(icon),
-        Wait::SetIcon);
+// The icon the window had before, as it answers; null when it does not answer in time.
+HICON SendSetIcon(HWND target, int type, HICON icon) {
+    auto previous = Ask(target, WM_SETICON, static_cast<WPARAM>(type),
+                        reinterpret_cast<LPARAM>(icon), Wait::SetIcon);
+    return previous ? reinterpret_cast<HICON>(*previous) : nullptr;
+}
+
+// An icon of ours that a window no longer shows is destroyed; anybody else's is left alone.
+void DropIfHandedOver(HICON replaced, HICON kept) {
+    if (!replaced || replaced == kept)
+        return;
+    auto& ours = HandedOver();
+    auto it = std::find_if(ours.begin(), ours.end(),
+                           [&](const OwnedIcon& o) { return o.get() == replaced; });
+    if (it != ours.end())
+        ours.erase(it); // destroys it
 }
 
 } // namespace
@@ -41,21 +54,16 @@ HICON CIcon::SetWindowIcon(HWND window, HICON icon, int type, bool ownerChain) {
     HWND target = ownerChain ? TopOfOwnerChain(window) : window;
     HICON replaced = nullptr;
     if (type == ICON_BIG) {
+        // A big icon lives only on the window, which names the one it gave up.
         if (target)
-            SendSetIcon(target, ICON_BIG, icon);
+            DropIfHandedOver(SendSetIcon(target, ICON_BIG, icon), icon);
     } else if (type == ICON_SMALL) {
         SendSetIcon(window, ICON_SMALL, icon);
         if (target)
             replaced = reinterpret_cast<HICON>(
                 SetClassLongPtrW(target, GCLP_HICONSM, reinterpret_cast<LONG_PTR>(icon)));
     }
-    if (replaced && replaced != icon) {
-        auto& ours = HandedOver();
-        auto it = std::find_if(ours.begin(), ours.end(),
-                               [&](const OwnedIcon& o) { return o.get() == replaced; });
-        if (it != ours.end())
-            ours.erase(it); // destroys it
-    }
+    DropIfHandedOver(replaced, icon);
     return replaced;
 }
 

@@ -4,36 +4,31 @@
 
 namespace merilane {
 
-CImageList::~CImageList() {
-    if (m_list)
-        ImageList_Destroy(m_list);
-}
-
 void CImageList::SetImageSize(int width, int height) {
     if (!m_keys.empty())
         Raise(kInvalidProcedureCall, L"The image size of a list that holds images is fixed");
     m_width = width;
     m_height = height;
-    if (m_list) {
-        ImageList_Destroy(m_list);
-        m_list = nullptr;
-    }
+    m_list.reset();
 }
 
 HIMAGELIST CImageList::Handle() {
     if (!m_list)
-        m_list = ImageList_Create(m_width, m_height, ILC_COLOR32 | ILC_MASK, 4, 4);
-    return m_list;
+        m_list.reset(ImageList_Create(m_width, m_height, ILC_COLOR32 | ILC_MASK, 4, 4));
+    return m_list.get();
 }
 
 int CImageList::Add(HICON icon, const std::wstring& key) {
     if (!key.empty() && Contains(key))
         Raise(kKeyNotUnique);
-    if (ImageList_AddIcon(Handle(), icon) < 0)
+    int at = ImageList_AddIcon(Handle(), icon);
+    if (at < 0)
         Raise(kInvalidProcedureCall, L"Invalid picture");
     m_keys.push_back(key);
-    // The icon may be another program's and may go with it: the list keeps its own copy.
-    m_sources.emplace_back(CopyIcon(icon));
+    // The icon may be another program's and may go with it: the list keeps its own copy, and
+    // where the icon cannot be copied, the image the list made of it.
+    HICON copy = CopyIcon(icon);
+    m_sources.emplace_back(copy ? copy : ImageList_GetIcon(m_list.get(), at, ILD_NORMAL));
     return Count();
 }
 
@@ -42,13 +37,16 @@ void CImageList::Rescale(int width, int height) {
         return;
     m_width = width;
     m_height = height;
-    if (m_list) {
-        ImageList_Destroy(m_list);
-        m_list = nullptr;
-    }
+    m_list.reset();
     HIMAGELIST list = Handle();
-    for (auto& source : m_sources)
-        ImageList_AddIcon(list, source.get());
+    // Tabs find their images by position: an image that cannot be made again leaves a blank
+    // in its place rather than moving every later one up.
+    int made = 0;
+    for (auto& source : m_sources) {
+        if (!source || ImageList_AddIcon(list, source.get()) < 0)
+            ImageList_SetImageCount(list, static_cast<UINT>(made + 1));
+        ++made;
+    }
 }
 
 bool CImageList::Contains(const std::wstring& key) const {

@@ -1,6 +1,6 @@
 #pragma once
 #include <windows.h>
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include <commctrl.h>
 #include <string>
 #include <vector>
@@ -11,7 +11,6 @@ namespace merilane {
 class CImageList {
   public:
     CImageList() = default;
-    ~CImageList();
     CImageList(const CImageList&) = delete;
     CImageList& operator=(const CImageList&) = delete;
 
@@ -34,7 +33,7 @@ class CImageList {
     HIMAGELIST Handle();
 
   private:
-    HIMAGELIST m_list = nullptr;
+    UniqueImageList m_list;
     int m_width = 16;
     int m_height = 16;
     std::vector<std::wstring> m_keys;

@@ -12,14 +12,14 @@ CMenuBar::CMenuBar(std::vector<Item> items) {
 CMenuBar::~CMenuBar() {
     // A menu attached to a window is destroyed with that window: by now already, if the window
     // is gone, or later, if the window still holds it.
-    bool ownedByWindow = m_form && (!IsWindow(m_form) || GetMenu(m_form) == m_menu);
-    if (m_menu && !ownedByWindow)
-        DestroyMenu(m_menu);
+    bool ownedByWindow = m_form && (!IsWindow(m_form) || GetMenu(m_form) == m_menu.get());
+    if (ownedByWindow)
+        m_menu.release();
 }
 
 void CMenuBar::AttachTo(HWND form) {
     m_form = form;
-    SetMenu(form, m_menu);
+    SetMenu(form, m_menu.get());
     DrawMenuBar(form);
 }
 
@@ -67,7 +67,8 @@ std::wstring CMenuBar::NameOf(UINT id) const {
 
 void CMenuBar::SetChecked(const std::wstring& name, bool checked) {
     Find(name).item.checked = checked;
-    CheckMenuItem(m_menu, CommandId(name), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(m_menu.get(), CommandId(name),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void CMenuBar::SetEnabled(const std::wstring& name, bool enabled) {
@@ -75,7 +76,8 @@ void CMenuBar::SetEnabled(const std::wstring& name, bool enabled) {
     if (e.enabled == enabled)
         return;
     e.enabled = enabled;
-    EnableMenuItem(m_menu, CommandId(name), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(m_menu.get(), CommandId(name),
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     if (m_form && e.item.level == 1)
         DrawMenuBar(m_form);
 }
@@ -89,13 +91,12 @@ void CMenuBar::SetVisible(const std::wstring& name, bool visible) {
 }
 
 void CMenuBar::Rebuild() {
-    HMENU old = m_menu;
-    m_menu = CreateMenu();
-    Build(m_menu, 0, 1, true);
+    // The menu that was attached goes once the new one has taken its place.
+    UniqueMenu old = std::move(m_menu);
+    m_menu.reset(CreateMenu());
+    Build(m_menu.get(), 0, 1, true);
     if (m_form && IsWindow(m_form))
         AttachTo(m_form);
-    if (old)
-        DestroyMenu(old);
 }
 
 // Adds the items of one level, starting at `at`, and returns the first entry past them.
@@ -106,20 +107,20 @@ size_t CMenuBar::Build(HMENU into, size_t at, int level, bool parentVisible) {
         UINT id = kFirstId + static_cast<UINT>(at);
         bool hasChildren = at + 1 < m_entries.size() && m_entries[at + 1].item.level > level;
         if (hasChildren) {
-            HMENU sub = CreatePopupMenu();
-            size_t next = Build(sub, at + 1, level + 1, shown);
+            UniqueMenu sub(CreatePopupMenu());
+            size_t next = Build(sub.get(), at + 1, level + 1, shown);
             if (shown) {
                 // A submenu item carries its command id too, so that it can be reached by id.
                 MENUITEMINFOW info{sizeof(info)};
                 info.fMask = MIIM_STRING | MIIM_SUBMENU | MIIM_ID | MIIM_STATE;
                 info.wID = id;
-                info.hSubMenu = sub;
+                info.hSubMenu = sub.get();
                 info.dwTypeData = const_cast<wchar_t*>(e.item.caption.c_str());
                 info.fState =
                     (e.enabled ? MFS_ENABLED : MFS_GRAYED) | (e.item.checked ? MFS_CHECKED : 0);
-                InsertMenuItemW(into, GetMenuItemCount(into), TRUE, &info);
-            } else {
-                DestroyMenu(sub);
+                // Once inserted, the submenu is its parent's, destroyed with it.
+                if (InsertMenuItemW(into, GetMenuItemCount(into), TRUE, &info))
+                    sub.release();
             }
             at = next;
             continue;

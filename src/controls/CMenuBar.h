@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/UniqueOwner.h"
 #include <windows.h>
 #include <functional>
 #include <string>
@@ -23,7 +24,7 @@ class CMenuBar {
     CMenuBar& operator=(const CMenuBar&) = delete;
 
     // The menu handle for the form; rebuilt when visibility changes, so attach it again then.
-    HMENU Handle() const noexcept { return m_menu; }
+    HMENU Handle() const noexcept { return m_menu.get(); }
     void AttachTo(HWND form);
 
     bool Contains(const std::wstring& name) const;
@@ -53,7 +54,7 @@ class CMenuBar {
     size_t Build(HMENU into, size_t at, int level, bool parentVisible);
 
     std::vector<Entry> m_entries;
-    HMENU m_menu = nullptr;
+    UniqueMenu m_menu;
     HWND m_form = nullptr;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include <windows.h>
 
 namespace merilane {

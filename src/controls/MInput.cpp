@@ -12,8 +12,11 @@ BOOL CALLBACK SeparateChild(HWND child, LPARAM self) {
 } // namespace
 
 void SeparateInput(DWORD threadOfOurs, DWORD thread) noexcept {
-    if (threadOfOurs && thread && threadOfOurs != thread)
-        AttachThreadInput(threadOfOurs, thread, FALSE);
+    if (!threadOfOurs || !thread || threadOfOurs == thread)
+        return;
+    // The system undoes a join only when asked in the order it was made, whichever that was.
+    if (!AttachThreadInput(threadOfOurs, thread, FALSE))
+        AttachThreadInput(thread, threadOfOurs, FALSE);
 }
 
 void SeparateForeignInput(HWND topLevel) noexcept {

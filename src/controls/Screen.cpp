@@ -18,10 +18,8 @@ UINT ScreenDpi() {
     static auto forSystem = User32<GetDpiForSystemFn>("GetDpiForSystem");
     if (forSystem)
         return forSystem();
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    ScreenDC screen = BorrowScreenDC();
+    int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 

@@ -25,16 +25,10 @@ CForm::CreateParams frmInputBox::GetCreateParams() {
 }
 
 void frmInputBox::Form_Load() {
-    HINSTANCE inst = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                               ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               inst, nullptr);
-    };
-    m_promptLabel = make(L"STATIC", m_prompt.c_str(), SS_LEFT, kPromptId);
-    m_ok = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
-    m_cancel = make(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
-    m_text = make(L"EDIT", m_default.c_str(), WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kTextId);
+    m_promptLabel = MakeControl(L"STATIC", m_prompt, SS_LEFT, kPromptId);
+    m_ok = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
+    m_text = MakeControl(L"EDIT", m_default, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kTextId);
     Form_DpiChanged(Dpi());
     Form_Resize();
     SendMessageW(m_text, EM_SETSEL, 0, -1);
@@ -43,8 +37,7 @@ void frmInputBox::Form_Load() {
 
 void frmInputBox::Form_DpiChanged(UINT dpi) {
     m_font = MessageFont(dpi);
-    for (HWND control : {m_promptLabel, m_ok, m_cancel, m_text})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    SetControlsFont({m_promptLabel, m_ok, m_cancel, m_text}, m_font.get());
 }
 
 void frmInputBox::Form_Resize() {

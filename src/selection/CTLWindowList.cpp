@@ -70,11 +70,7 @@ CWindow CTLWindowList::SelectedWindow() const {
 }
 
 void CTLWindowList::RefreshTaskList() {
-    try {
-        m_rows.Refresh();
-    } catch (const std::exception& e) {
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"CTLWindowList.RefreshTaskList");
-    }
+    ReportingFailure(L"CTLWindowList.RefreshTaskList", [this] { m_rows.Refresh(); });
 }
 
 WindowSelection CTLWindowList::GetWindows() {

@@ -8,8 +8,11 @@
 namespace merilane {
 namespace {
 
+// A program may give its window an owner at any time (a dialog often gets one after it first
+// shows), so the owner is read each time it matters. The system answers from its own records,
+// without a message to the window.
 HWND OwnerOf(HWND hwnd) {
-    return reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_HWNDPARENT));
+    return GetWindow(hwnd, GW_OWNER);
 }
 
 } // namespace
@@ -111,17 +114,13 @@ bool CTaskList::IsTopLevelTask(HWND hwnd, int mode, HWND& owner) {
     // A window of the desktop's top level is visible exactly when its own style says so, and
     // has a parent (in GetParent's sense) exactly when it is an owned pop-up: the same
     // answers as IsTaskWindow, with fewer questions to the system about another program's
-    // window, each of which costs a trip to the system's window manager. The owner is given
-    // when a window is made and is not a thing programs change, so it is asked once per
-    // window.
+    // window, each of which costs a trip to the system's window manager.
     LONG style = GetWindowLongW(hwnd, GWL_STYLE);
     if (!(style & WS_VISIBLE))
         return false;
     if (style & WS_CHILD)
         return IsTaskWindow(hwnd, mode);
-    auto known = m_owners.find(hwnd);
-    owner = known != m_owners.end() ? known->second : OwnerOf(hwnd);
-    m_owners.insert_or_assign(hwnd, owner);
+    owner = OwnerOf(hwnd);
     if (owner && (style & WS_POPUP))
         return false;
     return QualifiesWithOwner(hwnd, owner, mode);
@@ -254,7 +253,6 @@ void CTaskList::Refresh() {
             e.hWnd = nullptr;
     }
     m_count = CompactTasks();
-    std::erase_if(m_owners, [&](const auto& known) { return !present.count(known.first); });
     m_qualified.clear();
     for (HWND h : desktop) {
         HWND owner = nullptr;

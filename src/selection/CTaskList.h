@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 #include <optional>
-#include <unordered_map>
 #include <unordered_set>
 #include <string>
 #include <vector>
@@ -79,7 +78,7 @@ class CTaskList {
     void AddTask(HWND hwnd);
     void AddTask(HWND hwnd, HWND owner);
     // IsTaskWindow for a window of the desktop's top level, giving its owner as well.
-    bool IsTopLevelTask(HWND hwnd, int mode, HWND& owner);
+    static bool IsTopLevelTask(HWND hwnd, int mode, HWND& owner);
     long CompactTasks();
     long FindTask(HWND hwnd) const;
     HICON AskIcon(HWND source, int type, int classIndex) const;
@@ -87,8 +86,7 @@ class CTaskList {
     std::optional<std::wstring> AskCaption(HWND source) const;
 
     std::vector<TaskEntry> m_table;
-    std::unordered_set<HWND> m_qualified;    // the task windows the latest Refresh found
-    std::unordered_map<HWND, HWND> m_owners; // the owners of the desktop's windows, once asked
+    std::unordered_set<HWND> m_qualified; // the task windows the latest Refresh found
     long m_count = 0;
     HICON m_defaultLarge0;
     HICON m_defaultLarge1;

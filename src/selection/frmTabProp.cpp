@@ -43,15 +43,6 @@ std::wstring Decimal(HICON icon) {
     return Decimal(static_cast<int32_t>(reinterpret_cast<intptr_t>(icon)));
 }
 
-// A failure inside one of the dialog's buttons is reported and ends that handler only.
-template <class Handler> void Reporting(const wchar_t* title, Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, title);
-    }
-}
-
 } // namespace
 
 std::vector<std::pair<std::wstring, std::wstring>> TabPropertyRows(const CWindow& w) {
@@ -104,15 +95,9 @@ bool frmTabProp::HasActiveWindow() const {
 
 void frmTabProp::CreateControls() {
     HWND form = ExistingHwnd();
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex = 0) {
-        return CreateWindowExW(ex, cls, text, WS_CHILD | style, 0, 0, 0, 0, form,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                               nullptr);
-    };
     // The pages' controls lie over the tab control as its siblings; clipping keeps the tab
-    // control from painting over them.
-    m_tab = make(WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, kTabId);
+    // control from painting over them. Those of the page not shown are hidden at the end.
+    m_tab = MakeControl(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, kTabId);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(L"General");
@@ -121,23 +106,23 @@ void frmTabProp::CreateControls() {
     SendMessageW(m_tab, TCM_INSERTITEMW, 1, reinterpret_cast<LPARAM>(&item));
 
     lstProperties.Create(form, kPropertiesId, false);
-    m_stylesLabel = make(L"STATIC", L"Window style bits", 0, -1);
-    m_styles = make(L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
-                    kStylesId);
+    m_stylesLabel = MakeControl(L"STATIC", L"Window style bits", 0, -1);
+    m_styles = MakeControl(L"LISTBOX", L"",
+                           WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT, kStylesId);
     // DrawIcon draws at the system's icon size.
     picBigIcon.Create(form, kBigIconId, 0, 0, GetSystemMetrics(SM_CXICON),
                       GetSystemMetrics(SM_CYICON));
-    m_captionLabel = make(L"STATIC", L"Custom caption (%t is active caption)", 0, -1);
-    m_caption = make(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kCaptionId);
-    m_releaseLabel = make(L"STATIC", L"Window state after releasing", 0, -1);
+    m_captionLabel = MakeControl(L"STATIC", L"Custom caption (%t is active caption)", 0, -1);
+    m_caption = MakeControl(L"EDIT", L"", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kCaptionId);
+    m_releaseLabel = MakeControl(L"STATIC", L"Window state after releasing", 0, -1);
     m_releaseType =
-        make(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kReleaseTypeId);
+        MakeControl(L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, kReleaseTypeId);
 
     ListView1.Create(form, kSwitchListId, false);
 
-    m_ok = make(L"BUTTON", L"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
-    m_release = make(L"BUTTON", L"Release", WS_VISIBLE | WS_TABSTOP, kReleaseId);
-    m_cancel = make(L"BUTTON", L"Cancel", WS_VISIBLE | WS_TABSTOP, IDCANCEL);
+    m_ok = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    m_release = MakeControl(L"BUTTON", L"Release", WS_TABSTOP, kReleaseId);
+    m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
     SetWindowPos(m_tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ApplyFont(Dpi());
     LayOut();
@@ -173,10 +158,10 @@ void frmTabProp::CreateControls() {
 
 void frmTabProp::ApplyFont(UINT dpi) {
     m_font = MessageFont(dpi);
-    for (HWND control :
-         {m_tab, lstProperties.hWnd(), m_stylesLabel, m_styles, m_captionLabel, m_caption,
-          m_releaseLabel, m_releaseType, ListView1.hWnd(), m_ok, m_release, m_cancel})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    SetControlsFont({m_tab, lstProperties.hWnd(), m_stylesLabel, m_styles, m_captionLabel,
+                     m_caption, m_releaseLabel, m_releaseType, ListView1.hWnd(), m_ok, m_release,
+                     m_cancel},
+                    m_font.get());
 }
 
 void frmTabProp::Form_DpiChanged(UINT dpi) {
@@ -340,7 +325,7 @@ UINT frmTabProp::ReleaseState() const {
 
 void frmTabProp::cmdOk_Click() {
     Timer1.SetEnabled(false);
-    Reporting(L"frmTabProp.cmdOk_Click", [this] {
+    ReportingFailure(L"frmTabProp.cmdOk_Click", [this] {
         if (auto active = ActiveWindow())
             active->Caption = OwnWindowText(m_caption);
         UINT state = ReleaseState();
@@ -363,7 +348,7 @@ void frmTabProp::cmdRelease_Click() {
     if (!active)
         return;
     Timer1.SetEnabled(false);
-    Reporting(L"frmTabProp.cmdRelease_Click", [&] {
+    ReportingFailure(L"frmTabProp.cmdRelease_Click", [&] {
         if (m_actions.ReleaseWindow)
             m_actions.ReleaseWindow(active->hWnd, active->LastHwnd, ReleaseState(), true);
     });

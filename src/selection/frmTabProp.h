@@ -3,10 +3,10 @@
 #include "controls/CImageList.h"
 #include "controls/CListView.h"
 #include "controls/CTimer.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "selection/CTaskList.h"
 #include "selection/WindowRows.h"
-#include "tabs/CIconPicture.h"
+#include "controls/CIconPicture.h"
 #include "window/CWindow.h"
 #include <functional>
 #include <memory>

@@ -30,23 +30,13 @@ CForm::CreateParams frmTaskList::GetCreateParams() {
 
 void frmTaskList::Form_Load() {
     HWND form = ExistingHwnd();
-    auto button = [&](const wchar_t* text, int id, DWORD style) {
-        return CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0,
-                               0, 0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
-    };
     CTLWindowList1.Create(form, kListId,
                           reinterpret_cast<HICON>(GetClassLongPtrW(form, GCLP_HICONSM)));
-    m_ok = button(L"OK", IDOK, BS_DEFPUSHBUTTON);
-    m_cancel = button(L"Cancel", IDCANCEL, 0);
+    m_ok = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
     ApplyFont(Dpi());
     CTLWindowList1.MouseDoubleClick = [this](CWindow&) {
-        try {
-            Accept();
-        } catch (const std::exception& e) {
-            MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK,
-                   L"frmTaskList.CTLWindowList1_MouseDoubleClick");
-        }
+        ReportingFailure(L"frmTaskList.CTLWindowList1_MouseDoubleClick", [this] { Accept(); });
     };
     CTLWindowList1.keyUp = [this](int keyCode, int) { KeyReleased(keyCode); };
     CTLWindowList1.SetTimerEnabled(true);
@@ -56,8 +46,7 @@ void frmTaskList::Form_Load() {
 
 void frmTaskList::ApplyFont(UINT dpi) {
     m_font = MessageFont(dpi);
-    for (HWND control : {m_ok, m_cancel, CTLWindowList1.ListView1.hWnd()})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    SetControlsFont({m_ok, m_cancel, CTLWindowList1.ListView1.hWnd()}, m_font.get());
     CTLWindowList1.SetIconSize(Scaled(16, dpi));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "controls/CForm.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "selection/CTLWindowList.h"
 #include <set>
 

@@ -1,26 +1,10 @@
 #include "tabs/IconOverlap.h"
 #include "controls/CIcon.h"
-#include "tabs/CPictureDC.h"
+#include "controls/CPictureDC.h"
 #include <cstring>
 
 namespace merilane {
 namespace {
-
-// The screen's device context, borrowed for as long as the object lives.
-class ScreenDC {
-  public:
-    ScreenDC() : m_dc(GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (m_dc)
-            ReleaseDC(nullptr, m_dc);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const noexcept { return m_dc; }
-
-  private:
-    HDC m_dc;
-};
 
 BITMAPINFO TopDown32(int width, int height) {
     BITMAPINFO info{};
@@ -37,7 +21,7 @@ BITMAPINFO TopDown32(int width, int height) {
 std::vector<uint32_t> Pixels(HBITMAP bitmap, int width, int height) {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     BITMAPINFO info = TopDown32(width, height);
-    ScreenDC screen;
+    ScreenDC screen = BorrowScreenDC();
     if (GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
                   DIB_RGB_COLORS) != height)
         pixels.clear();
@@ -48,7 +32,7 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap, int width, int height) {
 OwnedBitmap DibSection(int size, uint32_t*& bits) {
     BITMAPINFO info = TopDown32(size, size);
     void* memory = nullptr;
-    ScreenDC screen;
+    ScreenDC screen = BorrowScreenDC();
     OwnedBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &memory, nullptr, 0));
     bits = bitmap ? static_cast<uint32_t*>(memory) : nullptr;
     return bitmap;

@@ -1,5 +1,5 @@
 #include "tabs/MArtwork.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include <algorithm>
 
 namespace merilane {
@@ -29,7 +29,7 @@ void Blend(HDC dc, const RECT& area, COLORREF from, COLORREF to) {
 
 void Tab(HDC dc, int left, int top, int width, int height, COLORREF fill, int round) {
     OwnedBrush brush(CreateSolidBrush(fill));
-    OwnedGraphic<HPEN> pen(CreatePen(PS_SOLID, 1, kDeep));
+    OwnedPen pen(CreatePen(PS_SOLID, 1, kDeep));
     HGDIOBJ oldBrush = SelectObject(dc, brush.get()), oldPen = SelectObject(dc, pen.get());
     RoundRect(dc, left, top, left + width, top + height + round, round, round);
     SelectObject(dc, oldBrush);

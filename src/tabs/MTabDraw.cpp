@@ -1,5 +1,5 @@
 #include "tabs/MTabDraw.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include <commctrl.h>
 
 namespace merilane {

@@ -25,9 +25,7 @@ CForm::CreateParams frmIconOverlap::GetCreateParams() {
 void frmIconOverlap::Form_Load() {
     HWND form = ExistingHwnd();
     for (auto [text, id] : {std::pair{L"Overlay", kCommand1}, std::pair{L"Plain", kCommand2}})
-        CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, form,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
+        MakeControl(L"BUTTON", text, WS_TABSTOP, id);
     Picture3.Create(form, kPicture3, 0, 0, kOverlapIconSize, kOverlapIconSize);
     Form_DpiChanged(Dpi());
 }
@@ -38,8 +36,7 @@ void frmIconOverlap::Form_DpiChanged(UINT dpi) {
         height = Scaled(kButtonHeight, dpi);
     m_font = MessageFont(dpi);
     HWND command1 = GetDlgItem(form, kCommand1), command2 = GetDlgItem(form, kCommand2);
-    for (HWND button : {command1, command2})
-        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    SetControlsFont({command1, command2}, m_font.get());
     MoveWindow(command1, margin, margin, width, height, TRUE);
     MoveWindow(command2, margin, 2 * margin + height, width, height, TRUE);
     SetWindowPos(Picture3.hWnd(), nullptr, 2 * margin + width, margin, 0, 0,

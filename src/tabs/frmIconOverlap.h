@@ -1,7 +1,7 @@
 #pragma once
 #include "controls/CForm.h"
-#include "controls/OwnedGraphic.h"
-#include "tabs/CIconPicture.h"
+#include "controls/UniqueOwner.h"
+#include "controls/CIconPicture.h"
 
 namespace merilane {
 

@@ -1,7 +1,7 @@
 #include "window/ForeignCall.h"
 #include "controls/Failure.h"
 #include "controls/MessageWindow.h"
-#include "window/UniqueOwner.h"
+#include "controls/UniqueOwner.h"
 #include <atomic>
 #include <condition_variable>
 #include <deque>

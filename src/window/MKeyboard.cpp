@@ -1,6 +1,5 @@
 #include "window/MKeyboard.h"
-#include "controls/Failure.h"
-#include "controls/MessageWindow.h"
+#include "controls/UiThread.h"
 #include <deque>
 
 namespace merilane {
@@ -11,8 +10,6 @@ bool AltTabPending = false;
 UniqueHook KeyboardHookHandle;
 
 namespace {
-
-constexpr UINT kCarry = WM_APP + 0x303;
 
 KeyboardHost* g_host = nullptr;
 std::deque<std::pair<KeyAction, int>> g_asked;
@@ -37,27 +34,14 @@ double NowMs() {
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-LRESULT CALLBACK CarryProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != kCarry)
-        return DefWindowProcW(hwnd, msg, wp, lp);
+// What the keys ask for is carried out from the thread's message loop, in the order asked;
+// whatever was asked before the hook was removed is not.
+void CarryNext() {
     if (g_asked.empty() || !g_host)
-        return 0;
+        return;
     auto [action, tab] = g_asked.front();
     g_asked.pop_front();
-    try {
-        g_host->Carry(action, tab);
-    } catch (...) {
-        HandleCurrentFailure();
-    }
-    return 0;
-}
-
-// What the keys ask for is carried out from the thread's message loop, in the order asked.
-HWND CarryWindow() {
-    static HWND window = nullptr;
-    if (!window || !IsWindow(window))
-        window = CreateMessageWindow(L"MerilaneKeys", CarryProc);
-    return window;
+    g_host->Carry(action, tab);
 }
 
 } // namespace
@@ -138,7 +122,7 @@ LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
             decision = DecideKey(event, state, KeyMap, AltTabPending);
             if (decision.action != KeyAction::None) {
                 g_asked.emplace_back(decision.action, decision.tab);
-                PostMessageW(CarryWindow(), kCarry, 0, 0);
+                PostToUiThread(CarryNext);
             }
         } catch (...) {
             // A key that cannot be decided on passes unchanged.
@@ -155,7 +139,6 @@ LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
 
 bool InstallKeyboardHook(KeyboardHost& host) {
     g_host = &host;
-    CarryWindow();
     g_longestCallMs = 0;
     KeyboardHookHandle.reset(
         SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleW(nullptr), 0));

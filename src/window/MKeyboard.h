@@ -1,5 +1,5 @@
 #pragma once
-#include "window/UniqueOwner.h"
+#include "controls/UniqueOwner.h"
 #include <windows.h>
 #include <string>
 #include <utility>

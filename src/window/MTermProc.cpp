@@ -1,7 +1,7 @@
 #include "window/MTermProc.h"
 #include "controls/ProductInfo.h"
 #include "controls/Dialogs.h"
-#include "window/UniqueOwner.h"
+#include "controls/UniqueOwner.h"
 #include "window/mExecutableName.h"
 #include <vector>
 
@@ -136,9 +136,10 @@ bool RunsWithMoreRights(DWORD pid) {
     if (!process)
         return GetLastError() == ERROR_ACCESS_DENIED;
     HANDLE raw = nullptr;
-    if (!OpenProcessToken(process.get(), TOKEN_QUERY, &raw))
+    bool opened = OpenProcessToken(process.get(), TOKEN_QUERY, &raw);
+    UniqueHandle token(raw); // only whether it opens counts
+    if (!opened)
         return GetLastError() == ERROR_ACCESS_DENIED;
-    CloseHandle(raw);
     std::optional<DWORD> theirs = IntegrityLevelOf(process.get());
     std::optional<DWORD> ours = IntegrityLevelOf(GetCurrentProcess());
     return theirs && ours && *theirs > *ours;

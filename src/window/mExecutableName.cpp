@@ -1,5 +1,5 @@
 #include "window/mExecutableName.h"
-#include "window/UniqueOwner.h"
+#include "controls/UniqueOwner.h"
 #include <psapi.h>
 #include <tlhelp32.h>
 

@@ -6,8 +6,9 @@
 #include "app/MHiddenCommands.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
+#include "controls/CIcon.h"
 #include "controls/CTimer.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "tabs/CSSTab.h"
 #include "tabs/MTabDraw.h"
 #include "window/MKeyboard.h"
@@ -173,6 +174,13 @@ TEST(HiddenCommands, TheIconPickerCancelledChangesNothingAndAChosenIconReachesTh
                               L"icon for the alt-tab?");
     }
     EXPECT_NE(ContainerIcon(ICON_SMALL), smallBefore);
+    // Each icon handed over is freed once another takes its place: the big ones too.
+    int handedOver = CIcon::IconsHandedOver();
+    {
+        BoxAnswerer no(L"Icon management", IDNO);
+        Send(kCmdChangeIcon);
+    }
+    EXPECT_EQ(CIcon::IconsHandedOver(), handedOver);
     SetIconPicker({});
 }
 

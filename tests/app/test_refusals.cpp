@@ -9,7 +9,7 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/dlgDocument.h"
-#include "tabs/frmIntro.h"
+#include "app/frmIntro.h"
 #include "window/CaptureRecord.h"
 #include "window/MTermProc.h"
 #include <commctrl.h>

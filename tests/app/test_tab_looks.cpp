@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "app/frmSSTab.h"
-#include "tabs/frmIntro.h"
+#include "app/frmIntro.h"
 #include "app/mMain.h"
 #include "controls/CTimer.h"
 #include "controls/Screen.h"
@@ -12,7 +12,7 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/MTabDraw.h"
-#include "window/frmKeyMappings.h"
+#include "app/frmKeyMappings.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "RemoteControls.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
-#include "tabs/frmIntro.h"
+#include "app/frmIntro.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
 #include "controls/CTimer.h"

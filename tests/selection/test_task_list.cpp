@@ -208,6 +208,18 @@ TEST(TaskList, ValidDropsAHiddenWindowAndIgnoresStrangers) {
     EXPECT_FALSE(tasks.Valid(0, hwnd));
     EXPECT_EQ(tasks.GetIndex(hwnd), 0);
     EXPECT_EQ(tasks.Count(), count - 1);
+
+    // A window given an owner after it was first seen is no task from the next refresh on,
+    // for the refresh's answer and for a fresh look alike.
+    ThreadWindow owner({L"Later the owner"}), dialog({L"Owned after first sight"});
+    tasks.Refresh();
+    ASSERT_TRUE(tasks.ValidAtRefresh(dialog.Hwnd()));
+    dialog.OnThread([&] {
+        SetWindowLongPtrW(dialog.Hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner.Hwnd()));
+    });
+    tasks.Refresh();
+    EXPECT_FALSE(tasks.ValidAtRefresh(dialog.Hwnd()));
+    EXPECT_FALSE(tasks.Valid(0, dialog.Hwnd()));
 }
 
 TEST(TaskList, AHungWindowCostsAtMostTheTimeOutPerMessage) {

@@ -20,11 +20,11 @@
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
 #include "controls/Failure.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/dlgDocument.h"
-#include "tabs/frmIntro.h"
+#include "app/frmIntro.h"
 #include "window/ForeignCall.h"
 #include <windows.h>
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 #include "app/Globals.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "controls/CIcon.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"

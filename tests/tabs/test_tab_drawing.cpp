@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include "tabs/MTabDraw.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tabs/frmAbout.h"
+#include "app/frmAbout.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
@@ -32,24 +32,19 @@ CForm::CreateParams frmAbout::GetCreateParams() {
 }
 
 void frmAbout::Form_Load() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
-        return CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                               ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               instance, nullptr);
-    };
     SetCaption(kCaption);
-    Picture1 = make(L"STATIC", L"", SS_OWNERDRAW, kLogoId);
-    lblTitle = make(L"STATIC", Product().name, SS_LEFT | SS_NOTIFY, kTitleId);
-    lblVersion = make(L"STATIC", VersionText(), SS_LEFT, kVersionId);
-    lblUpdates = make(L"STATIC", kUpdates, SS_LEFT | SS_NOTIFY, kUpdatesId);
-    Line1 = make(L"STATIC", L"", SS_ETCHEDHORZ, -1);
-    lblNotice = make(L"STATIC",
-                     L"Made by the Merilane developers and given away under the MIT licence, "
-                     L"without warranty of any kind. Merilane holds other programs' windows in "
-                     L"its tabs and gives them back; it never closes them.",
-                     SS_LEFT, kNoticeId);
-    cmdOk = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    Picture1 = MakeControl(L"STATIC", L"", SS_OWNERDRAW, kLogoId);
+    lblTitle = MakeControl(L"STATIC", Product().name, SS_LEFT | SS_NOTIFY, kTitleId);
+    lblVersion = MakeControl(L"STATIC", VersionText(), SS_LEFT, kVersionId);
+    lblUpdates = MakeControl(L"STATIC", kUpdates, SS_LEFT | SS_NOTIFY, kUpdatesId);
+    Line1 = MakeControl(L"STATIC", L"", SS_ETCHEDHORZ, -1);
+    lblNotice =
+        MakeControl(L"STATIC",
+                    L"Made by the Merilane developers and given away under the MIT licence, "
+                    L"without warranty of any kind. Merilane holds other programs' windows in "
+                    L"its tabs and gives them back; it never closes them.",
+                    SS_LEFT, kNoticeId);
+    cmdOk = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
     Form_DpiChanged(Dpi());
     Form_Resize();
     SetFocus(cmdOk);
@@ -65,13 +60,9 @@ void frmAbout::Form_DpiChanged(UINT dpi) {
     lf.lfWeight = FW_BOLD;
     lf.lfHeight = lf.lfHeight * 2;
     m_titleFont.reset(CreateFontIndirectW(&lf));
-    auto font = [](HWND control, HFONT f) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
-    };
-    font(lblTitle, m_titleFont.get());
-    font(lblUpdates, m_linkFont.get());
-    for (HWND control : {lblVersion, lblNotice, cmdOk})
-        font(control, m_font.get());
+    SetControlsFont({lblTitle}, m_titleFont.get());
+    SetControlsFont({lblUpdates}, m_linkFont.get());
+    SetControlsFont({lblVersion, lblNotice, cmdOk}, m_font.get());
 }
 
 void frmAbout::Form_Resize() {

@@ -1,4 +1,5 @@
-#include "tabs/CIconPicture.h"
+#include "controls/CIconPicture.h"
+#include "controls/MessageWindow.h"
 
 namespace merilane {
 namespace {
@@ -6,16 +7,7 @@ constexpr wchar_t kClass[] = L"MerilaneIconPicture";
 } // namespace
 
 void CIconPicture::Create(HWND parent, int id, int x, int y, int width, int height) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW wc{sizeof(wc)};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kClass;
-        RegisterClassExW(&wc);
-        registered = true;
-    }
+    RegisterWindowClassOnce(kClass, Proc);
     HWND hwnd = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
@@ -29,9 +21,7 @@ void CIconPicture::SetSize(int width, int height) {
         return;
     SetWindowPos(hWnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_canvas.reset();
-    HDC screen = GetDC(nullptr);
-    m_image.reset(CreateCompatibleBitmap(screen, width, height));
-    ReleaseDC(nullptr, screen);
+    m_image.reset(CreateCompatibleBitmap(BorrowScreenDC().get(), width, height));
     m_canvas = std::make_unique<CPictureDC>();
     m_canvas->SetHBitmap(m_image.get());
     Clear();

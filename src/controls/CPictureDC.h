@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/UniqueOwner.h"
 #include <windows.h>
 
 namespace merilane {
@@ -14,7 +15,7 @@ class CPictureDC {
     CPictureDC(const CPictureDC&) = delete;
     CPictureDC& operator=(const CPictureDC&) = delete;
 
-    HDC hDC() const noexcept { return m_dc; }
+    HDC hDC() const noexcept { return m_dc.get(); }
     HBITMAP hBitmap() const noexcept { return m_bitmap; }
     // Selects the bitmap into the context. Only the first bitmap counts: a later call, or a
     // handle that is not a bitmap (an icon, a brush), changes nothing.
@@ -24,7 +25,7 @@ class CPictureDC {
     long Height() const noexcept { return m_height; }
 
   private:
-    HDC m_dc = nullptr;
+    OwnedMemoryDC m_dc;
     HBITMAP m_bitmap = nullptr;
     HGDIOBJ m_previous = nullptr;
     long m_width = 0;

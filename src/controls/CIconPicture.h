@@ -1,7 +1,7 @@
 #pragma once
 #include "controls/CControl.h"
-#include "controls/OwnedGraphic.h"
-#include "tabs/CPictureDC.h"
+#include "controls/UniqueOwner.h"
+#include "controls/CPictureDC.h"
 #include <memory>
 
 namespace merilane {

@@ -1,7 +1,8 @@
-#include "tabs/frmIntro.h"
+#include "app/frmIntro.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
+#include "controls/UiThread.h"
 #include "tabs/MArtwork.h"
 #include <commctrl.h>
 #include <windowsx.h>
@@ -33,9 +34,8 @@ bool Installed(const wchar_t* face) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
     bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, NoteFound, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
+    EnumFontFamiliesExW(BorrowScreenDC().get(), &wanted, NoteFound,
+                        reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
@@ -69,24 +69,19 @@ CForm::CreateParams frmIntro::GetCreateParams() {
 void frmIntro::Form_Load() {
     HWND form = ExistingHwnd();
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, form,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                               nullptr);
-    };
     // The frame first, so that everything it surrounds lies above it.
-    Frame1 = make(L"BUTTON", L"", BS_GROUPBOX, kFrameId);
-    Picture1 = make(L"STATIC", L"Merilane", SS_OWNERDRAW | SS_NOTIFY, kBannerId);
+    Frame1 = MakeControl(L"BUTTON", L"", BS_GROUPBOX, kFrameId);
+    Picture1 = MakeControl(L"STATIC", L"Merilane", SS_OWNERDRAW | SS_NOTIFY, kBannerId);
     for (int i = 0; i < kCommandCount; ++i) {
         lblMenuItem[static_cast<size_t>(i)] =
-            make(L"STATIC", kCommands[static_cast<size_t>(i)], SS_LEFT | SS_NOTIFY | WS_TABSTOP,
-                 kFirstCommandId + i);
+            MakeControl(L"STATIC", kCommands[static_cast<size_t>(i)],
+                        SS_LEFT | SS_NOTIFY | WS_TABSTOP, kFirstCommandId + i);
         SetWindowSubclass(lblMenuItem[static_cast<size_t>(i)], CommandProc, 1,
                           reinterpret_cast<DWORD_PTR>(this));
     }
     for (size_t i = 0; i < Label1.size(); ++i)
-        Label1[i] = make(L"STATIC", kHints[i], SS_LEFT, kFirstHintId + static_cast<int>(i));
-    Picture2 = make(L"STATIC", L"", SS_OWNERDRAW, kLogoId);
+        Label1[i] = MakeControl(L"STATIC", kHints[i], SS_LEFT, kFirstHintId + static_cast<int>(i));
+    Picture2 = MakeControl(L"STATIC", L"", SS_OWNERDRAW, kLogoId);
 
     m_restingColour = RGB(20, 70, 110);
     ResetColours();
@@ -112,12 +107,8 @@ void frmIntro::MakeFonts(UINT dpi) {
     m_focusFont = Font(L"Gill Sans Ultra Bold", L"Tahoma", 18, FW_HEAVY, true, dpi);
     m_hintFont = Font(L"Tahoma", L"MS Shell Dlg", 8, FW_NORMAL, false, dpi);
     for (HWND command : lblMenuItem)
-        SendMessageW(command, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(GetFocus() == command ? m_focusFont.get()
-                                                                    : m_commandFont.get()),
-                     TRUE);
-    for (HWND hint : Label1)
-        SendMessageW(hint, WM_SETFONT, reinterpret_cast<WPARAM>(m_hintFont.get()), TRUE);
+        SetControlsFont({command}, GetFocus() == command ? m_focusFont.get() : m_commandFont.get());
+    SetControlsFont({Label1[0], Label1[1], Label1[2], Label1[3]}, m_hintFont.get());
 }
 
 void frmIntro::Form_DpiChanged(UINT dpi) {
@@ -162,8 +153,11 @@ void frmIntro::lblMenuItem_Click(int index) {
                                     : index == 1 ? &m_actions.ReleaseAllTabs
                                     : index == 2 ? &m_actions.Exit
                                                  : nullptr;
+    // Each of them may take the intro screen away ("Exit" closes the container, "Release all
+    // tabs" releases the screen too): it runs once the click that chose it is over, never
+    // under the handler that is still using the form.
     if (action && *action)
-        (*action)();
+        PostToUiThread(*action);
 }
 
 void frmIntro::Picture1_Click() {
@@ -219,10 +213,8 @@ LRESULT CALLBACK frmIntro::CommandProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         // The command with the keyboard is underlined.
-        SendMessageW(hwnd, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(msg == WM_SETFOCUS ? self->m_focusFont.get()
-                                                                 : self->m_commandFont.get()),
-                     TRUE);
+        SetControlsFont({hwnd},
+                        msg == WM_SETFOCUS ? self->m_focusFont.get() : self->m_commandFont.get());
         break;
     case WM_KEYDOWN: {
         int step = 0;

@@ -1,24 +1,15 @@
-#include "tabs/CPictureDC.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/CPictureDC.h"
 
 namespace merilane {
 
 CPictureDC::CPictureDC() {
-    HWND desktop = GetDesktopWindow();
-    HDC screen = GetDC(desktop);
-    m_dc = CreateCompatibleDC(screen);
-    ReleaseDC(desktop, screen);
-    if (m_dc)
-        detail::CountGraphic(+1);
+    ScreenDC screen = BorrowScreenDC();
+    m_dc.reset(CreateCompatibleDC(screen.get()));
 }
 
 CPictureDC::~CPictureDC() {
-    if (!m_dc)
-        return;
-    if (m_bitmap)
-        SelectObject(m_dc, m_previous);
-    DeleteDC(m_dc);
-    detail::CountGraphic(-1);
+    if (m_dc && m_bitmap)
+        SelectObject(m_dc.get(), m_previous);
 }
 
 void CPictureDC::SetHBitmap(HANDLE bitmap) noexcept {
@@ -31,7 +22,7 @@ void CPictureDC::SetHBitmap(HANDLE bitmap) noexcept {
     if (GetObjectType(object) != OBJ_BITMAP ||
         GetObjectW(object, sizeof(record), &record) != sizeof(record))
         return;
-    HGDIOBJ previous = SelectObject(m_dc, object);
+    HGDIOBJ previous = SelectObject(m_dc.get(), object);
     if (!previous || previous == HGDI_ERROR)
         return;
     m_previous = previous;

@@ -1,4 +1,4 @@
-#include "window/frmKeyMappings.h"
+#include "app/frmKeyMappings.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
@@ -30,20 +30,14 @@ CForm::CreateParams frmKeyMappings::GetCreateParams() {
 }
 
 void frmKeyMappings::Form_Load() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        return CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                               ExistingHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               instance, nullptr);
-    };
-    m_label = make(L"STATIC", L"Open window dialog", SS_LEFT, -1);
+    m_label = MakeControl(L"STATIC", L"Open window dialog", SS_LEFT, -1);
     cboOpenWindowKey2 =
-        make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, kModifierList);
+        MakeControl(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, kModifierList);
     cboOpenWindowKey1 =
-        make(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, kLetterList);
+        MakeControl(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, kLetterList);
     ListView2.Create(ExistingHwnd(), kListView, false);
-    cmdOk = make(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
-    cmdCancel = make(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
+    cmdOk = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    cmdCancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
     Form_DpiChanged(Dpi());
     Form_Resize();
 
@@ -57,9 +51,9 @@ void frmKeyMappings::Form_Load() {
 
 void frmKeyMappings::Form_DpiChanged(UINT dpi) {
     m_font = MessageFont(dpi);
-    for (HWND control :
-         {m_label, cboOpenWindowKey1, cboOpenWindowKey2, ListView2.hWnd(), cmdOk, cmdCancel})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    SetControlsFont(
+        {m_label, cboOpenWindowKey1, cboOpenWindowKey2, ListView2.hWnd(), cmdOk, cmdCancel},
+        m_font.get());
 }
 
 void frmKeyMappings::Form_Resize() {

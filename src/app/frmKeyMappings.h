@@ -1,7 +1,7 @@
 #pragma once
 #include "controls/CForm.h"
 #include "controls/CListView.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include <string>
 #include <utility>
 #include <vector>

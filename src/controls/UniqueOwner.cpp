@@ -1,4 +1,4 @@
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 
 namespace merilane {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 #include "controls/CForm.h"
-#include "controls/OwnedGraphic.h"
+#include "controls/UniqueOwner.h"
 #include <array>
 #include <functional>
 
@@ -43,7 +43,7 @@ class frmIntro : public CForm {
     HWND Picture2 = nullptr; // decoration
 
     // A command of the screen, as clicking it does (0 "Load new tab", 1 "Release all tabs",
-    // 2 "Exit").
+    // 2 "Exit"): it runs from the message loop, after the caller has returned.
     void lblMenuItem_Click(int index);
     void Picture1_Click();
     // The colour a command's text has now.

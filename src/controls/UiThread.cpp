@@ -1,0 +1,56 @@
+#include "controls/UiThread.h"
+#include "controls/Failure.h"
+#include "controls/MessageWindow.h"
+#include <windows.h>
+#include <deque>
+#include <mutex>
+
+namespace merilane {
+namespace {
+
+constexpr UINT kRunPosted = WM_APP + 0x302;
+
+std::mutex g_lock;
+std::deque<std::function<void()>> g_work; // one posted message stands for each
+HWND g_window = nullptr;
+
+LRESULT CALLBACK UiThreadProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != kRunPosted)
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    std::function<void()> work;
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        if (g_work.empty())
+            return 0;
+        work = std::move(g_work.front());
+        g_work.pop_front();
+    }
+    try {
+        work();
+    } catch (...) {
+        HandleCurrentFailure();
+    }
+    return 0;
+}
+
+} // namespace
+
+void PostToUiThread(std::function<void()> work) {
+    std::unique_lock<std::mutex> hold(g_lock);
+    g_work.push_back(std::move(work));
+    if (g_window && IsWindow(g_window)) {
+        HWND window = g_window;
+        hold.unlock();
+        PostMessageW(window, kRunPosted, 0, 0);
+        return;
+    }
+    // The messages that stood for work still waiting went with the old window.
+    g_window = CreateMessageWindow(L"MerilaneUiThread", UiThreadProc);
+    HWND window = g_window;
+    size_t waiting = g_work.size();
+    hold.unlock();
+    for (size_t i = 0; i < waiting; ++i)
+        PostMessageW(window, kRunPosted, 0, 0);
+}
+
+} // namespace merilane
