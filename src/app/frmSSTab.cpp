@@ -20,6 +20,7 @@
 #include "window/CWindow.h"
 #include "window/MForceFore.h"
 #include <shellapi.h>
+#include <algorithm>
 #include <cmath>
 
 namespace merilane {
@@ -582,15 +583,40 @@ void frmSSTab::WatchCapturedWindows() {
                     SetWindowTextW(form, title.c_str());
             }
         } else {
-            RemoveWindowTab(window);
-            if (Tabs && Tabs->GetActiveTab())
-                Tabs->ActivateTab(Tabs->GetActiveTab());
+            TabOfGoneWindowGoes(window);
         }
     }
 }
 
+void frmSSTab::TabOfGoneWindowGoes(const std::shared_ptr<CWindow>& window) {
+    RemoveWindowTab(window);
+    if (Tabs && Tabs->GetActiveTab())
+        Tabs->ActivateTab(Tabs->GetActiveTab());
+}
+
+bool frmSSTab::ClosedWindowsLeave() {
+    // The watch looks every 200 ms, and a tab whose window has gone must be gone within that
+    // time, the work of taking it away included. Whether a window exists is known without
+    // asking it, so the quicker timer looks too.
+    if (CommandRunning() || !CapturedWindows)
+        return false;
+    auto windows = CapturedWindows->NewEnum();
+    if (std::all_of(windows.begin(), windows.end(),
+                    [](const auto& window) { return window->IsExistingWindow(); }))
+        return false;
+    RunCommand([this] {
+        if (!CapturedWindows)
+            return;
+        for (auto& window : CapturedWindows->NewEnum())
+            if (!window->IsExistingWindow())
+                TabOfGoneWindowGoes(window);
+    });
+    return true;
+}
+
 void frmSSTab::Timer2_Timer() {
-    bool acted = Timer2_Tick();
+    bool acted = ClosedWindowsLeave();
+    acted = Timer2_Tick() || acted;
     // Waking a hundred times a second costs more than the program may spend idle. The timer
     // runs as fast as the system allows while there is something going on (a capture asked
     // for, a change of the window in front, the container just raised) and slows down while

@@ -14,6 +14,7 @@
 
 namespace merilane {
 
+class CWindow;
 class frmAbout;
 class frmIntro;
 
@@ -112,6 +113,11 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
   private:
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
     void WatchCapturedWindows();
+    // A captured window that is gone leaves its tab, and the tab the strip then selects is
+    // activated.
+    void TabOfGoneWindowGoes(const std::shared_ptr<CWindow>& window);
+    // Between the watch's ticks: whether a captured window is gone, which it then deals with.
+    bool ClosedWindowsLeave();
     static std::unique_ptr<frmIntro> MakeIntroForm();
     // "Button tabs" (with `buttons`) or "Multirow": the style flips, the same tab stays active.
     void SwitchTabStyle(bool buttons);
