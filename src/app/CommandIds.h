@@ -1,53 +1,72 @@
 #pragma once
 #include <windows.h>
+#include <span>
 
 namespace merilane {
 
-// The container's command ids, one per item of its menu tree, in the tree's order. They stay
-// the same from run to run and from version to version, so that tests and automation can send
-// any command (the hidden ones too) as WM_COMMAND to the container.
+class frmSSTab;
+
+// The container's command ids, one per item of its menu tree. They stay the same from run to
+// run and from version to version, so that tests and automation can send any command (the
+// hidden ones too) as WM_COMMAND to the container.
 enum CommandId : UINT {
-    kCmdFile = 40001,                     // file
-    kCmdNew = 40002,                      // new
-    kCmdSep1 = 40003,                     // sep1
-    kCmdIntro = 40004,                    // intro
-    kCmdSep2 = 40005,                     // sep2
-    kCmdReleaseAll = 40006,               // releaseAll
-    kCmdExit = 40007,                     // exit
-    kCmdExtra = 40008,                    // extra
-    kCmdDebug = 40009,                    // debug
-    kCmdMultirow = 40010,                 // multirow
-    kCmdButtontabs = 40011,               // buttontabs
-    kCmdRoundRobin = 40012,               // roundRobin
-    kCmdOptionsEnableKeybindings = 40013, // options_enable_keybindings
-    kCmdKeybinding = 40014,               // keybinding
-    kCmdFonts = 40015,                    // fonts
-    kCmdFontActiveTab = 40016,            // font_activeTab
-    kCmdFontInactivetab = 40017,          // fontInactivetab
-    kCmdColors = 40018,                   // colors
-    kCmdColorsActivetab = 40019,          // colors_activetab
-    kCmdAciveTabBackground = 40020,       // aciveTabBackground
-    kCmdActivetabFontColor = 40021,       // activetabFontColor
-    kCmdColInactivetabcolor = 40022,      // col_inactivetabcolor
-    kCmdInActiveFontColor = 40023,        // inActiveFontColor
-    kCmdInActiveBackgroundColor = 40024,  // inActiveBackgroundColor
-    kCmdColorsDefault = 40025,            // colors_default
-    kCmdIcons = 40026,                    // icons
-    kCmdIconsAltTab = 40027,              // icons_alt_tab
-    kCmdChangeIcon = 40028,               // change_icon
-    kCmdAlttabOverlap = 40029,            // alttab_overlap
-    kCmdAlttabUseActiveTabIcon = 40030,   // alttab_useActiveTabIcon
-    kCmdIconTaskbar = 40031,              // icon_taskbar
-    kCmdTaskbarChangeicon = 40032,        // taskbar_changeicon
-    kCmdTaskbarUseActiveTabIcon = 40033,  // taskbar_useActiveTabIcon
-    kCmdMnuActiveTab = 40034,             // mnuActiveTab
-    kCmdChangeCaption = 40035,            // changeCaption
-    kCmdSwitch = 40036,                   // switch
-    kCmdRelease = 40037,                  // release
-    kCmdHelp = 40038,                     // help
-    kCmdHelpWeb = 40039,                  // help_web
-    kCmdSep1Help = 40040,                 // sep1_help
-    kCmdHelpAbout = 40041,                // help_about
+    kCmdFile = 40001,
+    kCmdNew = 40002,
+    kCmdSep1 = 40003,
+    kCmdIntro = 40004,
+    kCmdSep2 = 40005,
+    kCmdReleaseAll = 40006,
+    kCmdExit = 40007,
+    kCmdExtra = 40008,
+    kCmdDebug = 40009,
+    kCmdMultirow = 40010,
+    kCmdButtontabs = 40011,
+    kCmdRoundRobin = 40012,
+    kCmdOptionsEnableKeybindings = 40013,
+    kCmdKeybinding = 40014,
+    kCmdFonts = 40015,
+    kCmdFontActiveTab = 40016,
+    kCmdFontInactivetab = 40017,
+    kCmdColors = 40018,
+    kCmdColorsActivetab = 40019,
+    kCmdAciveTabBackground = 40020,
+    kCmdActivetabFontColor = 40021,
+    kCmdColInactivetabcolor = 40022,
+    kCmdInActiveFontColor = 40023,
+    kCmdInActiveBackgroundColor = 40024,
+    kCmdColorsDefault = 40025,
+    kCmdIcons = 40026,
+    kCmdIconsAltTab = 40027,
+    kCmdChangeIcon = 40028,
+    kCmdAlttabOverlap = 40029,
+    kCmdAlttabUseActiveTabIcon = 40030,
+    kCmdIconTaskbar = 40031,
+    kCmdTaskbarChangeicon = 40032,
+    kCmdTaskbarUseActiveTabIcon = 40033,
+    kCmdMnuActiveTab = 40034,
+    kCmdChangeCaption = 40035,
+    kCmdSwitch = 40036,
+    kCmdRelease = 40037,
+    kCmdHelp = 40038,
+    kCmdHelpWeb = 40039,
+    kCmdSep1Help = 40040,
+    kCmdHelpAbout = 40041,
 };
+
+// One item of the container's menu tree and the command behind it. The table of them is the
+// only place that names an item, gives its caption and id and says what it does.
+struct ContainerCommand {
+    enum Flags : unsigned { kChecked = 1, kHiddenAtLoad = 2 };
+    int level;
+    CommandId id;
+    const wchar_t* name;
+    const wchar_t* caption; // "-" is a separator
+    unsigned flags;
+    // What the item does (it is handed its own entry); null: no command of its own.
+    void (*run)(frmSSTab& form, const ContainerCommand& self);
+};
+
+// The table, in the menu tree's order.
+std::span<const ContainerCommand> ContainerCommands();
 
 } // namespace merilane

@@ -6,6 +6,7 @@
 #include "controls/CTabStrip.h"
 #include "controls/CTimer.h"
 #include "controls/UniqueOwner.h"
+#include "app/CommandIds.h"
 #include "app/MHiddenCommands.h"
 #include "tabs/TabHost.h"
 #include "window/CSubClass.h"
@@ -14,6 +15,7 @@
 
 namespace merilane {
 
+class CWindow;
 class frmAbout;
 class frmIntro;
 
@@ -54,10 +56,6 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     // What the "NEW" key binding does: the picker opens at the next tick of Timer2.
     void AskForCapture();
 
-    static constexpr UINT kBusyInterval = 1;
-    static constexpr UINT kCalmInterval = 100;
-    static constexpr int kTicksBeforeCalm = 100;
-
     void Form_Resize() override;
 
     // What the tab set needs of the container.
@@ -89,7 +87,7 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     // The text of the tooltip of the tab at the 1-based position: its window's whole caption.
     std::wstring TabToolTip(int position) const;
 
-    // The command id of a menu item, the same in every run.
+    // The command id of a menu item, the same in every run (0 for no item).
     static UINT MenuCommandId(const std::wstring& name);
 
     static constexpr int kTabStripId = 1001;
@@ -110,16 +108,28 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
+    friend std::span<const ContainerCommand> ContainerCommands();
+    static std::vector<CMenuBar::Item> MenuTree();
+    // The items the container hides at the end of its load.
+    void HideMenuItems();
+    // "Show main menu": the intro screen as a tab again, made again if it was closed.
+    void ShowIntro();
+    // Session end, run as a command: whether the session may end now; and its end.
+    bool QueryEndSession();
+    void EndSession(bool ending);
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
     void WatchCapturedWindows();
+    // A captured window that is gone leaves its tab, and the tab the strip then selects is
+    // activated.
+    void TabOfGoneWindowGoes(const std::shared_ptr<CWindow>& window);
+    // Between the watch's ticks: whether a captured window is gone, which it then deals with.
+    bool ClosedWindowsLeave();
     static std::unique_ptr<frmIntro> MakeIntroForm();
     // "Button tabs" (with `buttons`) or "Multirow": the style flips, the same tab stays active.
     void SwitchTabStyle(bool buttons);
-    void RunHiddenCommand(const std::wstring& name);
     // "Customize icon" of the alt-tab group (with `altTabFirst`) or of the taskbar group.
     void ChangeContainerIcons(bool altTabFirst);
     void ShowAbout();
-    void Refresh();
     std::unique_ptr<frmAbout> m_about;
     void SetTabFont(UINT dpi);
     // One tick's work of Timer2; true when it did something.
@@ -127,7 +137,6 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     HWND m_lastForeground = nullptr;
     int m_calmTicks = 0;
     void SwitchKeybindings();
-    void RunMenuCommand(const std::wstring& name);
     void TabStrip1_Click();
     void TabStrip1_MouseUp(int button);
     OwnedFont m_tabFont;

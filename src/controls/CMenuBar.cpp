@@ -55,14 +55,14 @@ bool CMenuBar::Visible(const std::wstring& name) const {
 }
 
 UINT CMenuBar::CommandId(const std::wstring& name) const {
-    const Entry& e = Find(name);
-    return kFirstId + static_cast<UINT>(&e - m_entries.data());
+    return Find(name).item.id;
 }
 
 std::wstring CMenuBar::NameOf(UINT id) const {
-    if (id < kFirstId || id >= kFirstId + m_entries.size())
-        return {};
-    return m_entries[id - kFirstId].item.name;
+    for (auto& e : m_entries)
+        if (e.item.id == id)
+            return e.item.name;
+    return {};
 }
 
 void CMenuBar::SetChecked(const std::wstring& name, bool checked) {
@@ -104,7 +104,7 @@ size_t CMenuBar::Build(HMENU into, size_t at, int level, bool parentVisible) {
     while (at < m_entries.size() && m_entries[at].item.level >= level) {
         Entry& e = m_entries[at];
         bool shown = parentVisible && e.visible;
-        UINT id = kFirstId + static_cast<UINT>(at);
+        UINT id = e.item.id;
         bool hasChildren = at + 1 < m_entries.size() && m_entries[at + 1].item.level > level;
         if (hasChildren) {
             UniqueMenu sub(CreatePopupMenu());

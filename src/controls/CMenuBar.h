@@ -8,11 +8,13 @@
 namespace merilane {
 
 // A form's menu tree, described as a flat list of levels the way the form's designer laid it
-// out. Items are reached by name; a hidden item disappears with everything below it.
+// out. Items are reached by name or by the command id each one is given; a hidden item
+// disappears with everything below it.
 class CMenuBar {
   public:
     struct Item {
         int level;
+        UINT id;
         std::wstring name;
         std::wstring caption; // "-" is a separator
         bool checked = false;
@@ -39,8 +41,6 @@ class CMenuBar {
     // The command id of an item, and the name behind an id ("" when none).
     UINT CommandId(const std::wstring& name) const;
     std::wstring NameOf(UINT id) const;
-
-    static constexpr UINT kFirstId = 40001;
 
   private:
     struct Entry {

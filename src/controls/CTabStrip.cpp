@@ -149,13 +149,28 @@ long CTabStrip::ClientHeight() const {
 }
 
 void CTabStrip::HandleNotify(const NMHDR& header) {
-    if (header.code == static_cast<UINT>(TCN_SELCHANGE) && OnClick)
+    if (header.code == static_cast<UINT>(TCN_SELCHANGE)) {
+        m_pressSelected = true;
+        if (OnClick)
+            OnClick();
+        return;
+    }
+    if (header.code != static_cast<UINT>(NM_CLICK) || m_pressSelected || !OnClick)
+        return;
+    // The selected tab was clicked: the strip changes nothing, but it has taken the keyboard
+    // focus, which the tab's window must get back. Clicks beside the tabs are no tab's.
+    DWORD at = GetMessagePos();
+    TCHITTESTINFO hit{{GET_X_LPARAM(at), GET_Y_LPARAM(at)}, 0};
+    ScreenToClient(hWnd(), &hit.pt);
+    if (SendMessageW(hWnd(), TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0)
         OnClick();
 }
 
 LRESULT CALLBACK CTabStrip::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CTabStrip*>(data);
+    if (msg == WM_LBUTTONDOWN)
+        self->m_pressSelected = false;
     int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : msg == WM_MBUTTONUP ? 4 : 0;
     if (button && self->OnMouseUp) {
         int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |

@@ -40,7 +40,8 @@ class CTabStrip : public CControl {
     long ClientWidth() const;
     long ClientHeight() const;
 
-    // Events. Click follows a change of selection by the user.
+    // Events. Click follows a change of selection by the user, and any click on a tab,
+    // the selected one too.
     std::function<void()> OnClick;
     std::function<void(int button, int shift, int x, int y)> OnMouseUp;
 
@@ -58,6 +59,9 @@ class CTabStrip : public CControl {
 
     std::vector<TabPtr> m_tabs;
     CImageList* m_images = nullptr;
+    // Whether the press of the mouse button that is down changed the selection; the click
+    // then has had its event already.
+    bool m_pressSelected = false;
 };
 
 } // namespace merilane

@@ -151,12 +151,20 @@ TEST_F(EndToEnd, NotepadIsCapturedTypedIntoAndReleasedWithItsText) {
     EXPECT_EQ(Tabs(), 2);
     TypeInto(edit, L"and after");
     ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"before and after"; }, 5000));
+    // A click on the tab that is selected already hands the keyboard back to its window.
+    ClickTab(strip, 1);
+    // Keys go where the focus is when they are given: first the click, then the keys.
+    WaitUntil([&] { return GetForegroundWindow() != pad; }, 2000);
+    WaitUntil([&] { return GetForegroundWindow() == pad; }, 2000);
+    SendKeys({'X'});
+    ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"before and afterx"; }, 5000))
+        << "typed after the click: " << testing::PrintToString(ControlText(edit));
 
     Command(L"releaseAll");
     ASSERT_TRUE(WaitUntil([&] { return ParentOf(pad) == GetDesktopWindow(); }, 10000));
     ASSERT_TRUE(WaitUntil([&] { return Tabs() == 0; }, 5000));
     ExpectReleased(pad);
-    EXPECT_EQ(ControlText(edit), L"before and after");
+    EXPECT_EQ(ControlText(edit), L"before and afterx");
     EXPECT_TRUE(notepad.Running());
     // Only the intro screen was closed.
     EXPECT_TRUE(WaitUntil([&] { return program->Windows(L"Main menu", false).empty(); }, 5000));

@@ -11,6 +11,8 @@
 #include "tabs/dlgDocument.h"
 #include "window/ForeignCall.h"
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 using namespace merilane;
@@ -224,6 +226,62 @@ TEST(HungWindows, AWindowThatDiesWhileItsReleaseWaitsLeavesNothingBehind) {
         10000));
     EXPECT_EQ(CapturedWindows->item(f.window), nullptr);
     EXPECT_NE(Tabs->GetActiveTab(), nullptr);
+}
+
+// Session end is sent, so it arrives inside a command's bounded waits: here a capture that
+// waits on a window that stops answering. It must not release windows under the capture, and
+// no window may stay inside once the session is told it ends.
+TEST(HungWindows, SessionEndDuringACaptureThatWaitsNeitherCutsInNorLosesAWindow) {
+    ContainerSession session;
+    Fixture held(L"Held when the session ends"), hung(L"Hangs when the session ends");
+    CaptureWindow(held.window);
+    ASSERT_TRUE(IsDescendantOf(held.window, session.Container()));
+    for (UINT message : {WM_QUERYENDSESSION, WM_ENDSESSION}) {
+        SCOPED_TRACE(message == WM_ENDSESSION ? "WM_ENDSESSION" : "WM_QUERYENDSESSION");
+        HangFixtureOn(hung.window, WM_WINDOWPOSCHANGING, kHang);
+        std::atomic<bool> sent{false}, heldOutWhenAnswered{false}, done{false};
+        LRESULT answer = -1;
+        std::thread system([&] {
+            DWORD start = GetTickCount();
+            while (!FixtureHangs(hung.window) && GetTickCount() - start < 5000)
+                Sleep(5);
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(session.Container(), message, TRUE, ENDSESSION_CLOSEAPP,
+                                SMTO_NORMAL, 10000, &result);
+            answer = static_cast<LRESULT>(result);
+            heldOutWhenAnswered = ParentOf(held.window) == GetDesktopWindow();
+            sent = true;
+            // Whatever the command says (the refused capture does) is answered till it ends.
+            for (DWORD at = GetTickCount(); !done && GetTickCount() - at < 20000;) {
+                BoxAnswerer box(L"Merilane", IDOK, 250);
+                Sleep(250);
+            }
+        });
+        int tabsBefore = ContainerForm->TabStrip1.Count(), tabsAfter = -1;
+        RunCommand([&] {
+            CaptureWindow(hung.window);
+            tabsAfter = ContainerForm->TabStrip1.Count();
+        });
+        done = true;
+        system.join();
+        ASSERT_TRUE(sent);
+        EXPECT_EQ(tabsAfter, tabsBefore) << "nothing was released under the capture";
+        if (message == WM_QUERYENDSESSION) {
+            EXPECT_EQ(answer, FALSE) << "the session waits for the command";
+            EXPECT_TRUE(IsDescendantOf(held.window, session.Container()));
+        } else {
+            EXPECT_TRUE(heldOutWhenAnswered) << "out before the session may end";
+        }
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return !FixtureHangs(hung.window) && !IsOnItsWay(hung.window) &&
+                       ParentOf(hung.window) == GetDesktopWindow() && !IsZoomed(hung.window);
+            },
+            15000));
+        EXPECT_TRUE(hung.Whole() && held.Whole());
+    }
+    EXPECT_TRUE(WaitUntil([&] { return HostsHolding() == 0 && !AnyWindowHeld(); }, 5000));
+    EXPECT_EQ(ParentOf(held.window), GetDesktopWindow());
 }
 
 TEST(HungWindows, TheLastResortGiveBackRestoresTheSystemMenuWithItsIds) {

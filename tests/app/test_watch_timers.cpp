@@ -3,6 +3,7 @@
 #include "RemoteControls.h"
 #include "TestSupport.h"
 #include "app/Globals.h"
+#include "app/WatchRules.h"
 #include "app/frmIntro.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
@@ -217,4 +218,44 @@ TEST(WatchKeys, AHungCapturedProgramNeitherHoldsTheHookNorStopsTheKeys) {
     EXPECT_TRUE(FixtureHangs(windows[1])) << "all of it while the program did not answer";
     std::cout << "longest hook call: " << LongestKeyboardHookCallMs() << " ms\n";
     EXPECT_LT(LongestKeyboardHookCallMs(), 100.0);
+}
+
+TEST(WatchRules, CaptionsMenuEntriesAndTheQuickerTimersRhythm) {
+    struct CaptionCase {
+        const wchar_t* tab;
+        const wchar_t* caption;
+        bool follows;
+    };
+    for (const CaptionCase& c :
+         {CaptionCase{L"Twenty-two characters! one", L"Twenty-two characters! two", false},
+          CaptionCase{L"  Editor ", L"Editor", false}, CaptionCase{L"Editor", L"Editor*", true},
+          CaptionCase{L"", L"Untitled", true}})
+        EXPECT_EQ(TabCaptionFollows(c.tab, c.caption), c.follows) << c.tab << " / " << c.caption;
+
+    struct MenuCase {
+        MenuFacts facts; // any tab, intro form, intro is a tab, other window active, enabled
+        MenuEntries expected;
+    };
+    for (const MenuCase& c : {
+             MenuCase{{false, true, false, false, true}, {true, false}},  // no tab
+             MenuCase{{true, true, true, false, true}, {false, false}},   // the intro screen alone
+             MenuCase{{true, true, true, true, false}, {false, true}},    // and another window
+             MenuCase{{true, true, false, true, false}, {true, true}},    // intro screen closed
+             MenuCase{{true, false, false, false, false}, {true, false}}, // no intro form, as is
+             MenuCase{{true, false, false, false, true}, {true, true}},
+         }) {
+        MenuEntries got = WatchedMenuEntries(c.facts);
+        EXPECT_EQ(got.intro, c.expected.intro);
+        EXPECT_EQ(got.activeTab, c.expected.activeTab);
+    }
+
+    // Busy at once on any change; calm only after kTicksBeforeCalm quiet ticks in a row.
+    Rhythm r{0, kBusyInterval};
+    for (int tick = 1; tick < kTicksBeforeCalm; ++tick)
+        r = NextRhythm(r.calmTicks, false);
+    EXPECT_EQ(r.interval, kBusyInterval);
+    r = NextRhythm(r.calmTicks, false);
+    EXPECT_EQ(r.interval, kCalmInterval);
+    EXPECT_EQ(NextRhythm(r.calmTicks, false).interval, kCalmInterval);
+    EXPECT_EQ(NextRhythm(r.calmTicks, true).interval, kBusyInterval);
 }

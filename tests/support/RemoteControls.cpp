@@ -109,6 +109,35 @@ std::vector<std::wstring> RemoteTabCaptions(HWND strip) {
     return captions;
 }
 
+void ClickTab(HWND strip, int index) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(strip, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof(RECT),
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                           : nullptr;
+    RECT r{};
+    if (remote && SendMessageW(strip, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)))
+        ReadProcessMemory(process, remote, &r, sizeof(r), nullptr);
+    if (remote)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    if (process)
+        CloseHandle(process);
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(strip, &at);
+    INPUT in[3]{};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
+}
+
 void SendKeys(const std::vector<WORD>& down) {
     std::vector<INPUT> inputs;
     auto key = [&](WORD vk, bool up) {

@@ -29,6 +29,8 @@ class RemoteListView {
 
 // The tab captions of another process's tab control.
 std::vector<std::wstring> RemoteTabCaptions(HWND strip);
+// Clicks the tab at the 0-based position with the mouse, through the system's input.
+void ClickTab(HWND strip, int index);
 
 // Keys as a user types them: through the system's input (SendInput), or as X keyboard input
 // through xdotool, which Wine turns into the same key events. `keys` are xdotool's names, such
