@@ -1,4 +1,21 @@
 #!/bin/sh
 # Runs a Windows program of the build under Wine, quietly, with the loader and prefix the
 # caller chose (tools/test.sh sets both).
-WINEDEBUG=${WINEDEBUG:--all} exec "${MERILANE_WINE:-wine}" "$@"
+# A program that never reaches its own code (the loader refused it, a library is missing, the
+# server went away) leaves no output, and ctest shows only "Failed": so an unsuccessful end is
+# named here with its exit code. Wine dies with this script, as it would have had the script
+# handed over to it, so that ctest's kill on a time-out still reaches it.
+WINEDEBUG=${WINEDEBUG:--all} setpriv --pdeathsig KILL "${MERILANE_WINE:-wine}" "$@"
+rc=$?
+if [ "$rc" -ne 0 ]; then
+    case $rc in
+    1) why="failed tests, or an exit through the program's last resort" ;;
+    3) why="abort or std::terminate" ;;
+    5) why="access violation (0xc0000005)" ;;
+    53) why="a library or the program was not found" ;;
+    126 | 127) why="the loader ${MERILANE_WINE:-wine} could not be started" ;;
+    *) why="see the output above" ;;
+    esac
+    echo "wine-run: $(basename "$1") $2 ended with exit code $rc: $why" >&2
+fi
+exit "$rc"

@@ -11,8 +11,6 @@ source "$root/tools/wine-bench.sh"
 trap bench_stop EXIT
 bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixture.exe"
 
-# The i686 build is made above and checked for warnings; the suite runs on x86_64 only: the
-# machines this runs on are not counted on to start 32-bit programs.
 run_ctest() {
     MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
         ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120 "$@"
@@ -20,6 +18,21 @@ run_ctest() {
 echo "== Tests, x86_64 =="
 status=0
 run_ctest || status=1
+
+# The 32-bit program against 64-bit ones: the i686 tests drive the i686 merilane.exe, and capture
+# in their own process, while every other program is 64-bit (the x86_64 fixture, the system's
+# notepad). Only the tests where bitness can matter run here: starting programs, capture and
+# release, the task table, executable names, the window picker.
+i686_tests='^(EndToEnd|Capture|Release|ReleaseAll|Session|Refusals|HungWindows|TaskList|ExecutableName|WindowList|WindowPicker|ProcessKinds|CloseProcessWindows)\.'
+if bench_can_run_32bit; then
+    echo "== Tests, i686 against 64-bit programs =="
+    MERILANE_WINE=$WINE32_LOADER WINELOADER=$WINE32_LOADER \
+        MERILANE_FIXTURE=$(bench_windows_path "$root/build/x86_64/bin/merilane_fixture.exe") \
+        ctest --test-dir "$root/build/i686" --output-on-failure --timeout 120 -R "$i686_tests" ||
+        status=1
+else
+    echo "The i686 tests were built but skipped: this machine cannot start 32-bit programs."
+fi
 
 # Random operations against real programs, a thousand of them, the same ones every run.
 echo "== Soak =="

@@ -5,6 +5,13 @@
 # Debian's /usr/bin/wine always picks the 32-bit loader when it is installed, and that loader
 # cannot start on a kernel without 32-bit support; take the 64-bit loader directly instead.
 WINE64_LOADER=/usr/lib/wine/wine64
+WINE32_LOADER=/usr/lib/wine/wine
+
+# Whether this machine starts 32-bit programs: some kernels refuse the 32-bit loader outright.
+bench_can_run_32bit() { "$WINE32_LOADER" --version >/dev/null 2>&1; }
+
+# The path a Windows program of the prefix sees for a file of this machine (drive Z: is /).
+bench_windows_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
 
 bench_wine() { WINELOADER=$WINE64_LOADER "$WINE64_LOADER" "$@"; }
 

@@ -77,10 +77,8 @@ TEST(Capture, TwiceOrOfAVanishingWindowLeavesNoOrphans) {
     ContainerSession session;
     int tabs = ContainerForm->TabStrip1.Count();
     int entries = CapturedWindows->Count();
-    auto fixture = ChildProcess::Fixture({L"--title", L"Captured twice"});
-    HWND hwnd = fixture.WaitForWindow(L"Captured twice");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Captured twice");
+    HWND hwnd = fixture.hwnd;
     EXPECT_THROW(CaptureWindow(hwnd), Error);
     EXPECT_EQ(ContainerForm->TabStrip1.Count(), tabs + 1);
     EXPECT_EQ(CapturedWindows->Count(), entries + 1);
@@ -114,10 +112,8 @@ TEST(Capture, TwiceOrOfAVanishingWindowLeavesNoOrphans) {
 
 TEST(Release, BackToTheFormerParentInTheRequestedState) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Released maximised"});
-    HWND hwnd = fixture.WaitForWindow(L"Released maximised");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Released maximised");
+    HWND hwnd = fixture.hwnd;
     TabPtr kept =
         ReleaseWindow(hwnd, CapturedWindows->item(hwnd)->LastHwnd, kReleaseMaximised, false);
     EXPECT_EQ(ParentOf(hwnd), GetDesktopWindow());
@@ -149,10 +145,8 @@ TEST(ReleaseAll, ClosesOnlyTheIntroScreenAndGivesTheRestBack) {
 
 TEST(Caption, TheActiveCaptionPatternIsAskedForAndKeptAsTyped) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Pattern target"});
-    HWND hwnd = fixture.WaitForWindow(L"Pattern target");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Pattern target");
+    HWND hwnd = fixture.hwnd;
     auto window = CapturedWindows->item(hwnd);
 
     CaptionAnswer suffix{L"%t (held) ", IDOK};
@@ -174,10 +168,8 @@ TEST(Caption, TheActiveCaptionPatternIsAskedForAndKeptAsTyped) {
 
 TEST(Session, EndingTheSessionGivesEveryWindowBackFirst) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Asked to save"});
-    HWND hwnd = fixture.WaitForWindow(L"Asked to save");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Asked to save");
+    HWND hwnd = fixture.hwnd;
     ASSERT_TRUE(IsDescendantOf(hwnd, session.Container()));
     EXPECT_TRUE(SendMessageW(session.Container(), WM_QUERYENDSESSION, 0, 0));
     EXPECT_EQ(ParentOf(hwnd), GetDesktopWindow());

@@ -148,10 +148,8 @@ TEST(ContainerClose, WithOnlyTheIntroScreenItClosesWithoutAsking) {
 
 TEST(ContainerClose, WithACapturedWindowItAsksAndCancelKeepsEverything) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Keep me captured"});
-    HWND hwnd = fixture.WaitForWindow(L"Keep me captured");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Keep me captured");
+    HWND hwnd = fixture.hwnd;
     int tabs = ContainerForm->TabStrip1.Count();
     HWND host = CapturedWindows->item(hwnd)->LocalHwnd;
 
@@ -199,10 +197,8 @@ TEST(ContainerClose, OkReleasesTheWindowToTheDesktopThenTheContainerGoes) {
 
 TEST(ContainerClose, DestroyingTheContainerOutrightStillGivesTheWindowsBack) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Not to be lost", L"--edit"});
-    HWND hwnd = fixture.WaitForWindow(L"Not to be lost");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Not to be lost", {L"--edit"});
+    HWND hwnd = fixture.hwnd;
     ASSERT_TRUE(IsDescendantOf(hwnd, session.Container()));
     DestroyWindow(session.Container());
     ASSERT_TRUE(IsWindow(hwnd));

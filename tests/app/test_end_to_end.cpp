@@ -90,9 +90,7 @@ class EndToEnd : public testing::Test {
 };
 
 std::wstring NotepadPath() {
-    wchar_t dir[MAX_PATH] = {};
-    GetSystemDirectoryW(dir, MAX_PATH);
-    return std::wstring(dir) + L"\\notepad.exe";
+    return ChildProcess::SystemProgramPath(L"notepad.exe");
 }
 
 HWND EditOf(HWND window) {
@@ -302,7 +300,7 @@ TEST_F(EndToEnd, AWindowThatHangsInItsTabIsKeptWholeAndMerilaneStaysResponsive) 
     ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"typed while held"; }, 5000));
 
     const UINT hangNow = WM_APP + 77;
-    HangFixtureOn(held, hangNow, 15000);
+    HangFixtureOn(held, hangNow, 60000);
     PostMessageW(held, hangNow, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(held); }, 5000));
 
@@ -334,7 +332,8 @@ TEST_F(EndToEnd, AWindowThatHangsInItsTabIsKeptWholeAndMerilaneStaysResponsive) 
     EXPECT_TRUE(IsDescendantOf(held, container));
 
     // After the hang it is on the desktop, whole; "Release all" leaves it so.
-    ASSERT_TRUE(WaitUntil([&] { return !FixtureHangs(held); }, 20000));
+    EndFixtureHang(held);
+    ASSERT_TRUE(WaitUntil([&] { return !FixtureHangs(held); }, 5000));
     ASSERT_TRUE(WaitUntil([&] { return ParentOf(held) == GetDesktopWindow(); }, 10000));
     Command(L"releaseAll");
     Pump(500);

@@ -208,10 +208,8 @@ TEST(HiddenCommands, KeyMappingsBindCtrlKAndTheDialogsOpenAndClose) {
     }
     EXPECT_NE(ContainerForm->Menu.Checked(L"alttab_overlap"), overlapMark);
 
-    auto fixture = ChildProcess::Fixture({L"--title", L"Described"});
-    HWND hwnd = fixture.WaitForWindow(L"Described");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Described");
+    HWND hwnd = fixture.hwnd;
     std::wstring title;
     {
         WhenShown properties(L"MerilaneTabProp", [&](HWND form) {

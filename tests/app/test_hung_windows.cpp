@@ -23,8 +23,9 @@ namespace {
 // What an operation on a window that stops answering may cost the user-interface thread,
 // message box included: the bounded wait, plus room for a loaded machine.
 constexpr DWORD kBound = 3000;
-// How long the fixture hangs in these tests.
-constexpr int kHang = 2500;
+// How long the fixture hangs at most in these tests: longer than any of their checks can take.
+// Each test ends the hang itself once its checks of the hung state are done.
+constexpr int kHang = 30000;
 
 struct Fixture {
     ChildProcess process;
@@ -83,7 +84,10 @@ TEST(HungWindows, ACaptureThatMeetsAHangIsRefusedAndTheWindowComesBackWhole) {
         Fixture f(c.title, c.extra);
         ASSERT_TRUE(f.Whole());
         int tabs = ContainerForm->TabStrip1.Count();
-        HangFixtureOn(f.window, c.hangOn, kHang);
+        // This one still hangs for a fixed time and ends by itself: ended by EndFixtureHang
+        // right after the refusal was checked, the test ran into ctest's time-out without a
+        // word, on both architectures; why is not found yet.
+        HangFixtureOn(f.window, c.hangOn, 2500);
 
         BoxAnswerer box(L"Merilane", IDOK);
         EXPECT_LT(Timed([&] { CaptureWindow(f.window); }), kBound);
@@ -146,6 +150,8 @@ TEST(HungWindows, AReleaseThatMeetsAHangWaitsInTheTabAndEndsWhenTheWindowAnswers
         Pump(300);
         EXPECT_FALSE(none.Answered());
     }
+    EXPECT_TRUE(FixtureHangs(f.window));
+    EndFixtureHang(f.window);
 
     ASSERT_TRUE(WaitUntil([&] { return Tabs->GetTabByHwnd(f.window) == nullptr; }, 15000));
     EXPECT_TRUE(WaitUntil([&] { return OnTheDesktopAgain(f.window); }, 5000));
@@ -170,6 +176,8 @@ TEST(HungWindows, ReleaseAllGivesTheOthersBackAtOnceAndTheHungOneWhenItAnswers) 
     EXPECT_TRUE(IsOnItsWay(hung.window));
     EXPECT_NE(Tabs->GetTabByHwnd(hung.window), nullptr);
     EXPECT_EQ(ContainerForm->TabStrip1.Count(), 1);
+    EXPECT_TRUE(FixtureHangs(hung.window));
+    EndFixtureHang(hung.window);
 
     ASSERT_TRUE(WaitUntil([&] { return ContainerForm->TabStrip1.Count() == 0; }, 15000));
     EXPECT_TRUE(WaitUntil([&] { return OnTheDesktopAgain(hung.window); }, 5000));
@@ -181,7 +189,7 @@ TEST(HungWindows, TheContainerDoesNotCloseOverAWindowThatDoesNotAnswer) {
     ContainerSession session;
     Fixture f(L"Held while closing");
     CaptureWindow(f.window);
-    HangFixtureOn(f.window, WM_WINDOWPOSCHANGING, kHang + 1000);
+    HangFixtureOn(f.window, WM_WINDOWPOSCHANGING, kHang);
     HWND container = session.Container();
     {
         BoxAnswerer prompt(L"Merilane", IDOK);
@@ -197,6 +205,8 @@ TEST(HungWindows, TheContainerDoesNotCloseOverAWindowThatDoesNotAnswer) {
     EXPECT_EQ(ContainerForm->CloseTimerId, 0u);
     EXPECT_TRUE(IsDescendantOf(f.window, container));
     EXPECT_TRUE(ContainerForm->ContainerSubclass->Subclassing()) << "it stays as it was";
+    EXPECT_TRUE(FixtureHangs(f.window));
+    EndFixtureHang(f.window);
 
     // Once it has answered and gone, the container closes like any other time.
     ASSERT_TRUE(WaitUntil([&] { return OnTheDesktopAgain(f.window) && !AnyWindowHeld(); }, 15000));

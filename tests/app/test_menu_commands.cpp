@@ -43,10 +43,7 @@ const std::wstring kProductPageAddress = L"https://merilane.org/?q=purl";
 
 TEST(MenuCommands, TabStylesFlipWithTheirMarksAndTheActiveTabStays) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Stays active"});
-    HWND hwnd = fixture.WaitForWindow(L"Stays active");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Stays active");
     TabPtr active = Tabs->GetActiveTab();
     HWND strip = session.TabStrip();
     CMenuBar& menu = ContainerForm->Menu;

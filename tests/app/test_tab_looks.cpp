@@ -43,10 +43,7 @@ POINT BackgroundOf(HWND strip, int position) {
 
 TEST(TabLooks, EveryTabIsRepaintedInTheColoursOfTheMoment) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Coloured tab"});
-    HWND hwnd = fixture.WaitForWindow(L"Coloured tab");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Coloured tab");
     HWND strip = session.TabStrip();
     SetForegroundWindow(session.Container());
     auto repaint = [&] { RedrawWindow(strip, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };

@@ -206,7 +206,8 @@ TEST(WatchKeys, AHungCapturedProgramNeitherHoldsTheHookNorStopsTheKeys) {
     ASSERT_TRUE(WaitUntil([&] { return active() == 3; }, 3000));
 
     const UINT hangNow = WM_APP + 77;
-    HangFixtureOn(windows[1], hangNow, 4000);
+    // Longer than the keys can take: it must not end half-way through them.
+    HangFixtureOn(windows[1], hangNow, 60000);
     PostMessageW(windows[1], hangNow, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(windows[1]); }, 3000));
     keys({VK_CONTROL, VK_TAB});

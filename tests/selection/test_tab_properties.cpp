@@ -243,10 +243,8 @@ TEST(TabProperties, AStyleWithTheTopBitSetIsANegativeDecimal) {
 
 TEST(TabProperties, ReleaseWithMinimizedReleasesMinimisedAndRemovesTheTab) {
     ContainerSession session;
-    auto fixture = ChildProcess::Fixture({L"--title", L"Released from properties"});
-    HWND hwnd = fixture.WaitForWindow(L"Released from properties");
-    ASSERT_NE(hwnd, nullptr);
-    CaptureWindow(hwnd);
+    auto fixture = CaptureFixture(L"Released from properties");
+    HWND hwnd = fixture.hwnd;
     ASSERT_NE(Tabs->GetTabByHwnd(hwnd), nullptr);
     ASSERT_TRUE(IsDescendantOf(hwnd, session.Container()));
 

@@ -96,13 +96,15 @@ TEST_F(WindowList, TheProgramsOwnWindowsNeverShow) {
 }
 
 TEST_F(WindowList, HungWindowsShowNotRespondingAndComeBack) {
-    auto fixture = ChildProcess::Fixture(
-        {L"--title", L"Hangs a while", L"--hang-after", L"1500", L"--hang-for", L"4000"});
+    auto fixture = ChildProcess::Fixture({L"--title", L"Hangs a while"});
     HWND hwnd = fixture.WaitForWindow(L"Hangs a while");
     ASSERT_NE(hwnd, nullptr);
     list.RefreshTaskList();
     std::wstring key = Key(hwnd);
     ASSERT_EQ(list.ListView1.Text(key, 1), L"Running");
+    const UINT hangNow = WM_APP + 77;
+    HangFixtureOn(hwnd, hangNow, 60000);
+    PostMessageW(hwnd, hangNow, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(hwnd); }, 5000));
     long writes = list.ListView1.CellWrites();
     DWORD start = GetTickCount();
@@ -113,6 +115,8 @@ TEST_F(WindowList, HungWindowsShowNotRespondingAndComeBack) {
     EXPECT_LT(elapsed, 2500u) << "a hung window costs its time-outs, no more";
     list.RefreshTaskList();
     EXPECT_EQ(list.ListView1.CellWrites(), writes + 1) << "the same state is not written again";
+    EXPECT_TRUE(FixtureHangs(hwnd));
+    EndFixtureHang(hwnd);
     ASSERT_TRUE(WaitUntil(
         [&] {
             list.RefreshTaskList();

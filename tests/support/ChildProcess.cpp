@@ -78,7 +78,28 @@ ChildProcess::~ChildProcess() {
 }
 
 ChildProcess ChildProcess::Fixture(const std::vector<std::wstring>& args) {
-    return ChildProcess(BinDir() + L"\\merilane_fixture.exe", args);
+    return ChildProcess(FixturePath(), args);
+}
+
+std::wstring ChildProcess::FixturePath() {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD n = GetEnvironmentVariableW(L"MERILANE_FIXTURE", path, MAX_PATH * 2);
+    if (n > 0 && n < MAX_PATH * 2)
+        return path;
+    return BinDir() + L"\\merilane_fixture.exe";
+}
+
+std::wstring ChildProcess::SystemProgramPath(const std::wstring& fileName) {
+    wchar_t dir[MAX_PATH] = {};
+    BOOL wow64 = FALSE;
+    // A 32-bit process sees the 32-bit system folder under the usual name; "sysnative" is the
+    // machine's own.
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64) {
+        GetWindowsDirectoryW(dir, MAX_PATH);
+        return std::wstring(dir) + L"\\sysnative\\" + fileName;
+    }
+    GetSystemDirectoryW(dir, MAX_PATH);
+    return std::wstring(dir) + L"\\" + fileName;
 }
 
 std::wstring ChildProcess::BinDir() {

@@ -29,6 +29,12 @@ class ChildProcess {
     void Kill();
 
     static std::wstring BinDir();
+    // The fixture program: the one MERILANE_FIXTURE names (so that a 32-bit test can drive a
+    // 64-bit one), else the one built beside the test.
+    static std::wstring FixturePath();
+    // A program of the system, of the machine's own bitness even when the test is a 32-bit
+    // program on a 64-bit system.
+    static std::wstring SystemProgramPath(const std::wstring& fileName);
 
   private:
     PROCESS_INFORMATION m_info{};

@@ -7,6 +7,7 @@
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
 #include "window/MKeyboard.h"
+#include <stdexcept>
 
 namespace merilane::test {
 
@@ -40,6 +41,17 @@ HWND ContainerSession::Picture() const {
 }
 HWND ContainerSession::TabStrip() const {
     return ContainerForm ? ContainerForm->TabStrip1.hWnd() : nullptr;
+}
+
+CapturedFixture CaptureFixture(const std::wstring& title, const std::vector<std::wstring>& more) {
+    std::vector<std::wstring> args{L"--title", title};
+    args.insert(args.end(), more.begin(), more.end());
+    ChildProcess program = ChildProcess::Fixture(args);
+    HWND hwnd = program.WaitForWindow(title);
+    if (!hwnd)
+        throw std::runtime_error("the fixture's window did not show");
+    CaptureWindow(hwnd);
+    return CapturedFixture(std::move(program), hwnd);
 }
 
 } // namespace merilane::test

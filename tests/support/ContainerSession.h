@@ -1,5 +1,8 @@
 #pragma once
+#include "ChildProcess.h"
 #include <windows.h>
+#include <string>
+#include <vector>
 
 namespace merilane::test {
 
@@ -19,5 +22,16 @@ class ContainerSession {
     HWND Picture() const;
     HWND TabStrip() const;
 };
+
+// A fixture program with one window titled `title` (and the further arguments), captured into
+// the running session's container.
+struct CapturedFixture : ChildProcess {
+    CapturedFixture(ChildProcess program, HWND window)
+        : ChildProcess(std::move(program)), hwnd(window) {}
+    HWND hwnd;
+};
+// Throws, failing the test, when the window does not show.
+CapturedFixture CaptureFixture(const std::wstring& title,
+                               const std::vector<std::wstring>& more = {});
 
 } // namespace merilane::test

@@ -55,6 +55,19 @@ void HangFixtureOn(HWND fixtureWindow, UINT message, int ms) {
     SendMessageTimeoutW(fixtureWindow, arm, message, ms, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
+void EndFixtureHang(HWND fixtureWindow) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(fixtureWindow, &pid);
+    HANDLE wake = OpenEventW(EVENT_MODIFY_STATE, FALSE,
+                             (L"MerilaneFixtureWake" + std::to_wstring(pid)).c_str());
+    if (!wake) {
+        ADD_FAILURE() << "the fixture's hang cannot be ended: it has no wake event";
+        return;
+    }
+    SetEvent(wake);
+    CloseHandle(wake);
+}
+
 bool FixtureHangs(HWND fixtureWindow) {
     std::wstring title = WindowText(fixtureWindow);
     return title.size() >= 7 && title.compare(title.size() - 7, 7, L" [hung]") == 0;

@@ -30,6 +30,9 @@ void SaveScreenshot(const std::wstring& name);
 // milliseconds (0: for ever); while it hangs its title ends in " [hung]".
 void HangFixtureOn(HWND fixtureWindow, UINT message, int ms);
 bool FixtureHangs(HWND fixtureWindow);
+// Ends the fixture's hang now: a test hangs it for longer than it can need, and ends the hang
+// when it is done with it, instead of guessing how long its checks take.
+void EndFixtureHang(HWND fixtureWindow);
 // What a control of another process holds (asked of the control itself).
 std::wstring ControlText(HWND hwnd);
 HWND ParentOf(HWND hwnd);

@@ -13,10 +13,6 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring FixturePath() {
-    return ChildProcess::BinDir() + L"\\merilane_fixture.exe";
-}
-
 } // namespace
 
 TEST(ExecutableName, AFixtureProcessGivesItsFullPathAndFileName) {
@@ -26,7 +22,7 @@ TEST(ExecutableName, AFixtureProcessGivesItsFullPathAndFileName) {
     ASSERT_TRUE(IsWindowsNT());
 
     std::wstring path = GetProcessExecutablePath(fixture.Pid());
-    EXPECT_TRUE(SameText(path, FixturePath())) << path.c_str();
+    EXPECT_TRUE(SameText(path, ChildProcess::FixturePath())) << path.c_str();
     EXPECT_EQ(GetExecutablePath(hwnd), path);
     EXPECT_TRUE(SameText(GetExecutableFileName(fixture.Pid()), L"merilane_fixture.exe"));
     // The snapshot route finds the same process among all others, by its file name.
