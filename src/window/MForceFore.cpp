@@ -35,9 +35,11 @@ class JoinedInput {
 // a change of activation waits for the thread in front, and that one may have stopped
 // answering; the user-interface thread keeps its input to itself (see MInput) and waits for
 // the exchange only briefly.
-bool SetForegroundJoined(HWND hwnd, DWORD foregroundThread) {
+bool SetForegroundJoined(HWND hwnd, HWND foreground, DWORD foregroundThread) {
     auto done = std::make_shared<std::atomic<bool>>(false);
+    // In line with the other calls into the program in front, which it waits on.
     bool inTime = CallBounded(
+        foreground,
         [hwnd, foregroundThread, done] {
             JoinedInput joined(foregroundThread);
             *done = SetForegroundWindow(hwnd) != FALSE;
@@ -64,7 +66,7 @@ bool ForceForeground(HWND hwnd) {
     else
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     // With our own thread in front, this process has the foreground and needs no help.
-    bool ok = from && from != GetCurrentThreadId() ? SetForegroundJoined(hwnd, from)
+    bool ok = from && from != GetCurrentThreadId() ? SetForegroundJoined(hwnd, foreground, from)
                                                    : SetForegroundWindow(hwnd) != FALSE;
     int show = IsIconic(hwnd) ? SW_RESTORE : SW_SHOW;
     if (own)
