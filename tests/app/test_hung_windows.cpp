@@ -282,12 +282,16 @@ TEST(HungWindows, SessionEndDuringACaptureThatWaitsNeitherCutsInNorLosesAWindow)
         } else {
             EXPECT_TRUE(heldOutWhenAnswered) << "out before the session may end";
         }
+        EndFixtureHang(hung.window);
         ASSERT_TRUE(WaitUntil(
             [&] {
                 return !FixtureHangs(hung.window) && !IsOnItsWay(hung.window) &&
                        ParentOf(hung.window) == GetDesktopWindow() && !IsZoomed(hung.window);
             },
-            15000));
+            15000))
+            << "hangs " << FixtureHangs(hung.window) << ", on its way " << IsOnItsWay(hung.window)
+            << ", on the desktop " << (ParentOf(hung.window) == GetDesktopWindow())
+            << ", maximised " << IsZoomed(hung.window);
         EXPECT_TRUE(hung.Whole() && held.Whole());
     }
     EXPECT_TRUE(WaitUntil([&] { return HostsHolding() == 0 && !AnyWindowHeld(); }, 5000));
