@@ -1,0 +1,95 @@
+#include "controls/CrashDump.h"
+#include <dbghelp.h>
+#include <initializer_list>
+
+namespace merilane {
+namespace {
+
+using WriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
+                                  PMINIDUMP_EXCEPTION_INFORMATION,
+                                  PMINIDUMP_USER_STREAM_INFORMATION,
+                                  PMINIDUMP_CALLBACK_INFORMATION);
+WriteDumpFn g_writeDump = nullptr;
+
+// The folder, made as needed, with a trailing backslash; false when there is none to write to.
+bool CrashFolder(wchar_t* folder, DWORD capacity) noexcept {
+    DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, capacity);
+    if (n == 0 || n + 20 >= capacity)
+        return false;
+    for (const wchar_t* part : {L"\\Merilane", L"\\crashes"}) {
+        lstrcatW(folder, part);
+        if (!CreateDirectoryW(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    lstrcatW(folder, L"\\");
+    return true;
+}
+
+// Names carry the time from the year down, so the smallest name is the oldest report.
+void KeepNewest(const wchar_t* folder) noexcept {
+    wchar_t pattern[MAX_PATH];
+    wsprintfW(pattern, L"%smerilane-*.dmp", folder);
+    for (int pass = 0; pass < 64; ++pass) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(pattern, &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return;
+        int count = 0;
+        wchar_t oldest[MAX_PATH] = L"";
+        do {
+            ++count;
+            if (!oldest[0] || lstrcmpiW(found.cFileName, oldest) < 0)
+                lstrcpynW(oldest, found.cFileName, MAX_PATH);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        if (count <= kCrashDumpsKept)
+            return;
+        wchar_t doomed[MAX_PATH];
+        wsprintfW(doomed, L"%s%s", folder, oldest);
+        if (!DeleteFileW(doomed))
+            return;
+    }
+}
+
+} // namespace
+
+void PrepareCrashDump() noexcept {
+    if (g_writeDump)
+        return;
+    HMODULE dbghelp = LoadLibraryW(L"dbghelp.dll");
+    if (dbghelp)
+        g_writeDump = reinterpret_cast<WriteDumpFn>(
+            reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+}
+
+bool WriteCrashDump(DWORD failedThread, EXCEPTION_POINTERS* pointers, wchar_t* path,
+                    DWORD capacity) noexcept {
+    path[0] = 0;
+    wchar_t folder[MAX_PATH];
+    if (!g_writeDump || capacity < MAX_PATH || !CrashFolder(folder, MAX_PATH - 48))
+        return false;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wsprintfW(path, L"%smerilane-%04u%02u%02u-%02u%02u%02u-%lu.dmp", folder, now.wYear, now.wMonth,
+              now.wDay, now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId());
+    HANDLE file =
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        path[0] = 0;
+        return false;
+    }
+    MINIDUMP_EXCEPTION_INFORMATION exception{failedThread, pointers, FALSE};
+    BOOL written = g_writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+                               pointers ? &exception : nullptr, nullptr, nullptr);
+    CloseHandle(file);
+    if (!written) {
+        // Half a report misleads whoever reads it, and a full disk needs the room.
+        DeleteFileW(path);
+        path[0] = 0;
+        return false;
+    }
+    KeepNewest(folder);
+    return true;
+}
+
+} // namespace merilane

@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+
+namespace merilane {
+
+// How many crash reports are kept; older ones go as a new one is written.
+constexpr int kCrashDumpsKept = 5;
+
+// Loads what writing a report needs while loading a library is still safe: at the moment of a
+// failure the thread that broke down may hold the loader's lock.
+void PrepareCrashDump() noexcept;
+
+// Writes a minidump of this process to %LOCALAPPDATA%\Merilane\crashes\, naming the thread that
+// failed (and what it met, when there is an exception record), and keeps only the newest
+// reports. Answers whether one was written, with its path in `path`. Uses no heap of its own
+// and never throws: a full disk or a folder it may not write to just answers false.
+bool WriteCrashDump(DWORD failedThread, EXCEPTION_POINTERS* pointers, wchar_t* path,
+                    DWORD capacity) noexcept;
+
+} // namespace merilane
