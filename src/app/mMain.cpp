@@ -17,6 +17,7 @@
 #include "tabs/CWindows.h"
 #include "tabs/MTabDraw.h"
 #include "tabs/dlgDocument.h"
+#include "window/LastRescue.h"
 #include "window/MForceFore.h"
 #include "window/MTermProc.h"
 #include <map>
@@ -106,6 +107,7 @@ void AllowMixedDpiHosting() {
 
 void Main() {
     AllowMixedDpiHosting();
+    InstallLastRescue();
     SetUnhandledFailureHandler([](const std::exception& e) {
         // The windows go back first, so that nothing of theirs hangs on the box below.
         GiveBackAllWindows();
