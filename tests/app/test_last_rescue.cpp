@@ -1,0 +1,154 @@
+// However Merilane breaks down, the windows it holds come out whole before it ends.
+#include "ChildProcess.h"
+#include "RemoteControls.h"
+#include "TestSupport.h"
+#include "app/frmSSTab.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace merilane;
+using namespace merilane::test;
+
+namespace {
+
+struct Ending {
+    const char* name;
+    std::vector<std::wstring> failingArgs; // none: a thread started from outside meets a fault
+    DWORD exitCode;
+    const wchar_t* told; // what the box says happened
+};
+
+const Ending kEndings[] = {
+    {"AccessViolationOnAThreadStartedFromOutside", {}, 0xC0000005, L"an access violation"},
+    {"AccessViolationOnTheUiThread",
+     {L"--fault", L"access"},
+     0xC0000005,
+     L"an access violation (0xC0000005) on the user-interface thread"},
+    {"IllegalInstructionOnAnotherThread",
+     {L"--fault", L"illegal", L"--on-thread"},
+     0xC000001D,
+     L"an illegal instruction (0xC000001D) on another of its threads"},
+    {"DivisionByZero", {L"--fault", L"divide"}, 0xC0000094, L"a division by zero"},
+    {"StackOverflowOnTheUiThread", {L"--fault", L"overflow"}, 0xC00000FD, L"a stack overflow"},
+    {"Terminate", {L"--fault", L"terminate"}, 3, L"std::terminate"},
+    {"AbortOnAnotherThread", {L"--fault", L"abort", L"--on-thread"}, 3, L"an abort on another"},
+    {"InvalidCrtParameter", {L"--fault", L"parameter"}, 0xC0000417, L"an invalid parameter"},
+    {"PureVirtualCall", {L"--fault", L"purecall"}, 3, L"a call of a pure virtual function"},
+};
+
+void PrintTo(const Ending& ending, std::ostream* out) {
+    *out << ending.name;
+}
+
+class LastRescue : public testing::TestWithParam<Ending> {
+  protected:
+    // Merilane (the failing build when a fault is asked for) holding one fixture window per
+    // title, each with typed text in its edit control.
+    void StartHolding(const std::vector<std::wstring>& names, const Ending& ending) {
+        const std::vector<std::wstring>& args = ending.failingArgs;
+        for (const std::wstring& title : names) {
+            fixtures.push_back(ChildProcess::Fixture({L"--title", title, L"--edit"}));
+            held.push_back(fixtures.back().WaitForWindow(title));
+            titles.push_back(title);
+            ASSERT_NE(held.back(), nullptr);
+            TypeInto(EditOf(held.back()), L"unsaved " + title);
+        }
+        program = std::make_unique<ChildProcess>(
+            ChildProcess::BinDir() + (args.empty() ? L"\\merilane.exe" : L"\\merilane_failing.exe"),
+            args);
+        container = program->WaitForWindow(L"Main menu - Merilane 0.2.156 (beta) ", 20000);
+        ASSERT_NE(container, nullptr);
+        PostMessageW(container, WM_COMMAND, frmSSTab::MenuCommandId(L"new"), 0);
+        HWND picker = program->WaitForWindow(L"Select a window");
+        ASSERT_NE(picker, nullptr);
+        RemoteListView list(ChildrenOf(picker, WC_LISTVIEWW).at(0));
+        for (HWND w : held) {
+            ASSERT_TRUE(WaitUntil([&] { return list.RowOf(w) >= 0; }));
+            list.Select(list.RowOf(w), true);
+        }
+        Click(ChildrenOf(picker, L"Button", L"OK").at(0));
+        for (HWND w : held)
+            ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(w, container); }, 15000));
+    }
+    void Fail(const Ending& ending) {
+        if (ending.failingArgs.empty()) {
+            auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(INT_PTR{0x10});
+            CloseHandle(
+                CreateRemoteThread(program->Handle(), nullptr, 0, nowhere, nullptr, 0, nullptr));
+            return;
+        }
+        std::wstring name = L"MerilaneFailNow" + std::to_wstring(program->Pid());
+        HANDLE failNow = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+        ASSERT_NE(failNow, nullptr);
+        SetEvent(failNow);
+        CloseHandle(failNow);
+    }
+    static HWND EditOf(HWND window) { return ChildrenOf(window, L"Edit").at(0); }
+    void ExpectWhole(size_t i) {
+        HWND w = held[i];
+        ASSERT_TRUE(IsWindow(w));
+        EXPECT_EQ(ParentOf(w), GetDesktopWindow());
+        EXPECT_FALSE(StyleOf(w) & WS_CHILD);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(w) != FALSE; }, 5000));
+        EXPECT_EQ(ControlText(EditOf(w)), L"unsaved " + titles[i]);
+        // Wine does not show another program's menus; Windows does.
+        HMENU menu = GetSystemMenu(w, FALSE);
+        for (UINT command : {SC_MAXIMIZE, SC_MINIMIZE, SC_MOVE, SC_RESTORE, SC_SIZE}) {
+            if (menu) {
+                EXPECT_FALSE(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED);
+            }
+        }
+    }
+    DWORD ExitCode() {
+        EXPECT_TRUE(program->WaitForExit(20000));
+        DWORD code = 0;
+        GetExitCodeProcess(program->Handle(), &code);
+        return code;
+    }
+
+    std::vector<ChildProcess> fixtures;
+    std::vector<HWND> held;
+    std::vector<std::wstring> titles;
+    std::unique_ptr<ChildProcess> program;
+    HWND container = nullptr;
+};
+
+} // namespace
+
+TEST_P(LastRescue, EveryHeldWindowComesBackWholeAndTheProgramEndsInFailure) {
+    const Ending& ending = GetParam();
+    ASSERT_NO_FATAL_FAILURE(StartHolding({L"Rescued"}, ending));
+    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
+    Fail(ending);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
+    EXPECT_NE(box.Text().find(ending.told), std::wstring::npos) << box.Text();
+    EXPECT_NE(box.Text().find(L"1 window of another program was given back"), std::wstring::npos)
+        << box.Text();
+    EXPECT_NE(box.Text().find(L"\\Merilane\\crashes\\merilane-"), std::wstring::npos);
+    EXPECT_EQ(ExitCode(), ending.exitCode);
+    ExpectWhole(0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, LastRescue, testing::ValuesIn(kEndings),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LastRescue, AHungWindowStaysWholeInsideUntilItAnswersWhileTheOthersComeBackAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(StartHolding({L"First", L"Hung", L"Third"}, kEndings[1]));
+    const UINT hangNow = WM_APP + 78;
+    HangFixtureOn(held[1], hangNow, 12000);
+    PostMessageW(held[1], hangNow, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(held[1]); }, 5000));
+    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
+    Fail(kEndings[1]);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 20000));
+    EXPECT_NE(box.Text().find(L"2 windows of other programs were given back"), std::wstring::npos)
+        << box.Text();
+    EXPECT_NE(box.Text().find(L"1 window does not answer yet"), std::wstring::npos);
+    EXPECT_TRUE(program->Running());
+    EXPECT_TRUE(IsDescendantOf(held[1], container));
+    ExpectWhole(0);
+    ExpectWhole(2);
+    EXPECT_EQ(ExitCode(), 0xC0000005u);
+    ExpectWhole(1);
+}
