@@ -180,10 +180,6 @@ CWindow::ParentSetter CWindow::ParentSetterInUse() noexcept {
     return g_setParent.load();
 }
 
-bool CWindow::IsHost(HWND parent) noexcept {
-    return !IsNoWindow(parent) && parent != GetDesktopWindow();
-}
-
 void SetLateMoveReceiver(HWND receiver) noexcept {
     g_lateMoveReceiver = receiver;
 }
@@ -191,7 +187,7 @@ void SetLateMoveReceiver(HWND receiver) noexcept {
 bool CWindow::Reparent(HWND newOwner) {
     HWND hwnd = hWnd;
     LONG original = m_record.style;
-    bool intoHost = IsHost(newOwner);
+    bool intoHost = !IsDesktopParent(newOwner);
     // Another thread's window is on record before it goes in: whatever happens to the program
     // from here on, the record is what brings it back.
     bool recorded = intoHost && !IsOwnThreadWindow(hwnd);

@@ -187,8 +187,6 @@ class CWindow {
     // Z-order changes of a window of another thread are queued to it, not waited on.
     UINT PositionFlags() const;
 
-    static bool IsHost(HWND parent) noexcept;
-
     CaptureRecord m_record;
     bool m_reparentRefused = false;
     mutable std::optional<HICON> m_smallIcon;

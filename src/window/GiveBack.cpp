@@ -16,16 +16,16 @@ int FindCommand(HMENU menu, UINT command) noexcept {
     return -1;
 }
 
-bool IsDesktopParent(HWND parent) noexcept {
-    return !parent || HandleValue(parent) < 1 || parent == GetDesktopWindow();
-}
-
 void FrameChanged(HWND hwnd) noexcept {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 } // namespace
+
+bool IsDesktopParent(HWND parent) noexcept {
+    return !parent || HandleValue(parent) < 1 || parent == GetDesktopWindow();
+}
 
 bool SetSystemMenuCommand(HWND window, UINT command, bool enabled) noexcept {
     HMENU menu = IsWindow(window) ? GetSystemMenu(window, FALSE) : nullptr;

@@ -12,6 +12,9 @@ constexpr RECT kReleasedPlacement{0, 0, kReleasedWidth, kReleasedHeight};
 inline constexpr UINT kCapturedMenuCommands[] = {SC_MAXIMIZE, SC_MINIMIZE, SC_MOVE, SC_RESTORE,
                                                  SC_SIZE};
 
+// Whether a parent stands for the desktop: none, no window, or the desktop window itself.
+bool IsDesktopParent(HWND parent) noexcept;
+
 // Greys a system-menu command out, or restores it; answers whether the menu held it.
 bool SetSystemMenuCommand(HWND window, UINT command, bool enabled) noexcept;
 // Greys the commands a captured window does without; answers which were greyed, as the
