@@ -46,9 +46,6 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     // same question without them.
     long GetWindowZorder(HWND hwnd) const;
 
-    // For the benchmark only: the z-order keeper asks GetWindowZorder, as first built.
-    bool LiteralZorder = false;
-
     // The watch loop (every 200 ms) and the capture-request and z-order keeper (as often as
     // the system allows while anything changes).
     void Timer1_Timer();

@@ -188,9 +188,7 @@ bool frmSSTab::Timer2_Tick() {
     HWND foreground = GetForegroundWindow();
     if (!IsOwnWindow(foreground, false))
         return false;
-    long position =
-        LiteralZorder ? GetWindowZorder(ExistingHwnd()) : CTaskList::ZorderOf(ExistingHwnd());
-    if (position <= 1)
+    if (CTaskList::ZorderOf(ExistingHwnd()) <= 1)
         return false;
     CWindow container;
     container.Load(ExistingHwnd());

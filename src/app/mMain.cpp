@@ -3,7 +3,6 @@
 #include "app/MCommands.h"
 #include "app/frmSSTab.h"
 #include "app/mMainShared.h"
-#include "controls/MessageWindow.h"
 #include "controls/CTimer.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
@@ -12,6 +11,7 @@
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
 #include "controls/Text.h"
+#include "controls/UiThread.h"
 #include "selection/frmTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
@@ -26,17 +26,13 @@
 namespace merilane {
 namespace {
 
-// Moves that did not end in time end later, on a worker; the window layer then posts here, to
-// the one place where the program decides what follows.
-LRESULT CALLBACK LateMoveProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != kLateMoveEnded)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    HWND window = reinterpret_cast<HWND>(wp);
+// Moves that did not end in time end later; the window layer then tells this one place, where
+// the program decides what follows.
+void LateMoveEnded(HWND window) {
     RunCommand([window] {
         if (!detail::CaptureMoveEnded(window))
             detail::ReleaseMoveEnded(window);
     });
-    return 0;
 }
 
 } // namespace
@@ -61,11 +57,7 @@ void CloseHost(HWND host) {
 }
 
 void ReceiveLateMoves() {
-    static HWND receiver = nullptr;
-    if (!receiver || !IsWindow(receiver)) {
-        receiver = CreateMessageWindow(L"MerilaneLateMoves", LateMoveProc);
-        SetLateMoveReceiver(receiver);
-    }
+    SetLateMoveReceiver(&LateMoveEnded);
 }
 
 } // namespace detail
@@ -108,6 +100,7 @@ void AllowMixedDpiHosting() {
 void Main() {
     AllowMixedDpiHosting();
     InstallLastRescue();
+    BindUiThread();
     SetUnhandledFailureHandler([](const std::exception& e) {
         // The windows go back first, so that nothing of theirs hangs on the box below.
         GiveBackAllWindows();

@@ -10,7 +10,7 @@ std::wstring Quoted(const CWindow& window, const std::wstring& seen = {});
 bool AnyHostHoldsAWindow();
 void CloseHost(HWND host);
 
-// Makes sure the moves that end late reach the program: see kLateMoveEnded.
+// Makes sure the moves that end late reach the program: see SetLateMoveReceiver.
 void ReceiveLateMoves();
 // A late move of the window has ended; true when capture was waiting for it.
 bool CaptureMoveEnded(HWND window);

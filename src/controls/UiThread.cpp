@@ -12,6 +12,8 @@ constexpr UINT kRunPosted = WM_APP + 0x302;
 
 std::mutex g_lock;
 std::deque<std::function<void()>> g_work; // one posted message stands for each
+// A message-only window of the user-interface thread. Only that thread makes it: a window
+// made by a worker would go with the worker, and the work with it.
 HWND g_window = nullptr;
 
 LRESULT CALLBACK UiThreadProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -35,21 +37,26 @@ LRESULT CALLBACK UiThreadProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 } // namespace
 
-void PostToUiThread(std::function<void()> work) {
+void BindUiThread() {
     std::unique_lock<std::mutex> hold(g_lock);
-    g_work.push_back(std::move(work));
-    if (g_window && IsWindow(g_window)) {
-        HWND window = g_window;
-        hold.unlock();
-        PostMessageW(window, kRunPosted, 0, 0);
+    if (g_window && IsWindow(g_window) &&
+        GetWindowThreadProcessId(g_window, nullptr) == GetCurrentThreadId())
         return;
-    }
-    // The messages that stood for work still waiting went with the old window.
     g_window = CreateMessageWindow(L"MerilaneUiThread", UiThreadProc);
     HWND window = g_window;
+    // Whatever was posted before (or went with an earlier window) is still owed its message.
     size_t waiting = g_work.size();
     hold.unlock();
     for (size_t i = 0; i < waiting; ++i)
+        PostMessageW(window, kRunPosted, 0, 0);
+}
+
+void PostToUiThread(std::function<void()> work) {
+    std::unique_lock<std::mutex> hold(g_lock);
+    g_work.push_back(std::move(work));
+    HWND window = g_window;
+    hold.unlock();
+    if (window)
         PostMessageW(window, kRunPosted, 0, 0);
 }
 

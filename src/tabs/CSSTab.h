@@ -23,10 +23,10 @@ class CSSTab : public std::enable_shared_from_this<CSSTab> {
     enum class Added { InTab, Late, Refused, Failed };
     // Gives the window a tab and a host form, moves it in and activates the tab. Late when the
     // window's thread did not take its new parent in time: the tab and host form stay for the
-    // caller to remove, and kLateMoveEnded comes once the window has moved after all. Refused when
-    // the system would not move it: the window is where it was, tab and host form again the
-    // caller's to remove. Failed when something of ours failed (the tab strip would not take a
-    // tab, say): whatever was made is the caller's to remove, and a window that went in
+    // caller to remove, and the late-move receiver hears once the window has moved after all.
+    // Refused when the system would not move it: the window is where it was, tab and host form
+    // again the caller's to remove. Failed when something of ours failed (the tab strip would not
+    // take a tab, say): whatever was made is the caller's to remove, and a window that went in
     // already the caller's to give back.
     Added AddTab(const std::shared_ptr<CWindow>& newWindow);
     void RemoveTab(HWND hwnd);

@@ -20,11 +20,11 @@ using detail::AsyncFor;
 using detail::FrameChanged;
 
 std::atomic<CWindow::ParentSetter> g_setParent{&SetParent};
-std::atomic<HWND> g_lateMoveReceiver{nullptr};
+std::atomic<LateMoveReceiver> g_lateMoveReceiver{nullptr};
 
 void TellLateMoveEnded(HWND window) {
-    if (HWND receiver = g_lateMoveReceiver.load())
-        PostMessageW(receiver, kLateMoveEnded, reinterpret_cast<WPARAM>(window), 0);
+    if (LateMoveReceiver receiver = g_lateMoveReceiver.load())
+        receiver(window);
 }
 
 } // namespace
@@ -180,7 +180,7 @@ CWindow::ParentSetter CWindow::ParentSetterInUse() noexcept {
     return g_setParent.load();
 }
 
-void SetLateMoveReceiver(HWND receiver) noexcept {
+void SetLateMoveReceiver(LateMoveReceiver receiver) noexcept {
     g_lateMoveReceiver = receiver;
 }
 

@@ -41,10 +41,10 @@ constexpr int32_t MakeLParam(int16_t high, int16_t low) noexcept {
 int16_t ShortCoordinate(LONG value);
 
 // A move of a window (into a host, or back out) that did not end in time ends later, on a
-// worker; this message is then posted to the receiver the program names, wParam the window.
-// Whoever moved it looks at the window again then: nothing is called back.
-constexpr UINT kLateMoveEnded = WM_APP + 0x302;
-void SetLateMoveReceiver(HWND receiver) noexcept;
+// worker; the one receiver the program names then hears of it on the user-interface thread.
+// Whoever moved the window looks at it again then: no move carries a callback of its own.
+using LateMoveReceiver = void (*)(HWND window);
+void SetLateMoveReceiver(LateMoveReceiver receiver) noexcept;
 
 // Wraps one window handle, as a rule a top-level window of another program. It owns nothing:
 // the window may vanish at any moment, and the wrapper then answers from what it recorded.
@@ -95,7 +95,7 @@ class CWindow {
     // Gives the window a new parent; a pop-up becomes a child window (and a child that was a
     // pop-up becomes one again on the desktop). True when that is done. False when the window's
     // thread did not take it in time: it happens when that thread gets to it, and then
-    // kLateMoveEnded is posted.
+    // the late-move receiver hears of it.
     //
     // Another thread's window moved into a host is on record (HeldWindows) from before the move
     // until it is out again.
@@ -115,8 +115,8 @@ class CWindow {
     // Undoes what the record says capture changed: the greyed system-menu commands come back,
     // and the window returns to `newParent` (the desktop unless that is another program's
     // window) normal, 500 x 500 at (0, 0). True when it is done; otherwise it is done as soon as
-    // the window's thread takes it, and kLateMoveEnded is posted then. `placement`, when given,
-    // is where it goes instead.
+    // the window's thread takes it, and the late-move receiver hears of it then. `placement`, when
+    // given, is where it goes instead.
     bool GiveBack(HWND newParent, const RECT* placement = nullptr);
     // What the window was when it was loaded, and what capture changed since.
     const CaptureRecord& Record() const noexcept { return m_record; }

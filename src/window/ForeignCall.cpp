@@ -1,6 +1,5 @@
 #include "window/ForeignCall.h"
-#include "controls/Failure.h"
-#include "controls/MessageWindow.h"
+#include "controls/UiThread.h"
 #include "controls/UniqueOwner.h"
 #include <atomic>
 #include <condition_variable>
@@ -13,8 +12,6 @@
 namespace merilane {
 namespace {
 
-constexpr UINT kLateCallEnded = WM_APP + 0x301;
-constexpr const wchar_t* kNotifyClass = L"MerilaneForeignCalls";
 // Threads that make calls at once; more waiting programs than this wait in line.
 constexpr int kMaxWorkers = 8;
 
@@ -25,8 +22,6 @@ struct Call {
     std::function<void()> whenLate;
     std::atomic<int> state{kRunning};
     UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    HWND notify = nullptr;
-    UINT_PTR id = 0;
 };
 
 // The calls into one program's thread, in the order they were made: a late style write and a
@@ -37,44 +32,21 @@ struct Lane {
 };
 
 std::mutex g_lock;
-std::map<DWORD, Lane> g_lanes;                    // by the thread that owns the target window
-std::map<UINT_PTR, std::shared_ptr<Call>> g_late; // abandoned calls, until their end is handled
+std::map<DWORD, Lane> g_lanes; // by the thread that owns the target window
 int g_inFlight = 0;
 int g_workers = 0;
-UINT_PTR g_nextId = 1;
 
-LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != kLateCallEnded)
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    std::shared_ptr<Call> call;
+// A late end is handled on the user-interface thread, dispatched by whatever message loop runs
+// there, modal ones included.
+void EndLate(const std::shared_ptr<Call>& call) {
     {
         std::lock_guard<std::mutex> lock(g_lock);
-        auto it = g_late.find(static_cast<UINT_PTR>(wp));
-        if (it == g_late.end())
-            return 0;
-        call = std::move(it->second);
-        g_late.erase(it);
         --g_inFlight;
     }
     // Whatever the continuation holds is released here, on this thread, not on the worker's.
     std::function<void()> whenLate = std::move(call->whenLate);
-    if (whenLate) {
-        try {
-            whenLate();
-        } catch (...) {
-            HandleCurrentFailure();
-        }
-    }
-    return 0;
-}
-
-// Late ends are handed to the thread that started the call through a window of its own, so
-// that they are dispatched by whatever message loop runs there, modal ones included.
-HWND NotifyWindow() {
-    thread_local HWND window = nullptr;
-    if (!window || !IsWindow(window))
-        window = CreateMessageWindow(kNotifyClass, NotifyProc);
-    return window;
+    if (whenLate)
+        whenLate();
 }
 
 void Finish(const std::shared_ptr<Call>& call) {
@@ -84,12 +56,8 @@ void Finish(const std::shared_ptr<Call>& call) {
         SetEvent(call->done.get());
         return;
     }
-    // The caller stopped waiting: tell its thread that the call has ended after all.
-    if (!PostMessageW(call->notify, kLateCallEnded, call->id, 0)) {
-        std::lock_guard<std::mutex> lock(g_lock);
-        g_late.erase(call->id);
-        --g_inFlight;
-    }
+    // The caller stopped waiting: the call has ended after all.
+    PostToUiThread([call] { EndLate(call); });
 }
 
 // Takes the next call of a lane that no worker serves, marking the lane served; null when
@@ -157,11 +125,6 @@ bool CallBounded(HWND target, std::function<void()> work, std::function<void()> 
     auto call = std::make_shared<Call>();
     call->work = std::move(work);
     call->whenLate = std::move(whenLate);
-    call->notify = NotifyWindow();
-    {
-        std::lock_guard<std::mutex> lock(g_lock);
-        call->id = g_nextId++;
-    }
     // A window that is gone has no thread; its calls fail at once wherever they run.
     Enqueue(GetWindowThreadProcessId(target, nullptr), call);
 
@@ -181,13 +144,8 @@ bool CallBounded(HWND target, std::function<void()> work, std::function<void()> 
             continue;
         }
         int expected = kRunning;
-        {
-            std::lock_guard<std::mutex> lock(g_lock);
-            if (call->state.compare_exchange_strong(expected, kAbandoned)) {
-                g_late.emplace(call->id, call);
-                return false;
-            }
-        }
+        if (call->state.compare_exchange_strong(expected, kAbandoned))
+            return false;
         break; // it ended just now
     }
     call->whenLate = nullptr;

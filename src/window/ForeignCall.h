@@ -33,7 +33,7 @@ bool IsOwnThreadWindow(HWND hwnd) noexcept;
 // caller, so such handlers must not change what the caller works on.
 //
 // False when it is not done yet: it goes on by itself, and once it has ended `whenLate` runs on
-// the caller's thread, dispatched from the message loop like any other handler. The work must
+// the user-interface thread, posted there like any other work (see PostToUiThread). The work must
 // therefore own everything it touches (capture by value) and touch no window of the caller's
 // thread except through calls that are safe from any thread.
 bool CallBounded(HWND target, std::function<void()> work, std::function<void()> whenLate = {},

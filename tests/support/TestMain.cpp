@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "controls/UiThread.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&controls);
     testing::InitGoogleTest(&argc, argv);
     merilane::test::FailTestsOnUnhandledFailures();
+    merilane::BindUiThread();
     HANDLE finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, finished, 0, nullptr);
     int result = RUN_ALL_TESTS();
