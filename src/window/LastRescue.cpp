@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <initializer_list>
 
 namespace merilane {
 namespace {
@@ -344,6 +345,21 @@ void InstallLastRescue() noexcept {
     _set_error_mode(_OUT_TO_STDERR);
     _set_invalid_parameter_handler(OnInvalidParameter);
     _set_purecall_handler(OnPureCall);
+    // The setters above, as linked, may keep the handler to themselves: the runtime DLL that
+    // meets a bad parameter then never hears of it. Tell the DLL itself too.
+    for (const wchar_t* name : {L"msvcrt.dll", L"ucrtbase.dll"}) {
+        HMODULE crt = GetModuleHandleW(name);
+        if (!crt)
+            continue;
+        using SetInvalid = _invalid_parameter_handler(__cdecl*)(_invalid_parameter_handler);
+        using SetPure = _purecall_handler(__cdecl*)(_purecall_handler);
+        if (auto set = reinterpret_cast<SetInvalid>(
+                reinterpret_cast<void*>(GetProcAddress(crt, "_set_invalid_parameter_handler"))))
+            set(OnInvalidParameter);
+        if (auto set = reinterpret_cast<SetPure>(
+                reinterpret_cast<void*>(GetProcAddress(crt, "_set_purecall_handler"))))
+            set(OnPureCall);
+    }
 }
 
 } // namespace merilane

@@ -21,6 +21,13 @@ struct Ending {
 
 const Ending kEndings[] = {
     {"AccessViolationOnAThreadStartedFromOutside", {}, 0xC0000005, L"an access violation"},
+    {"AccessViolationOnTheUiThread",
+     {L"--fault", L"access"},
+     0xC0000005,
+     L"an access violation (0xC0000005) on the user-interface thread"},
+    {"DivisionByZeroOnTheUiThread", {L"--fault", L"divide"}, 0xC0000094, L"a division by zero"},
+    {"InvalidCrtParameter", {L"--fault", L"parameter"}, 0xC0000417, L"an invalid parameter"},
+    {"PureVirtualCall", {L"--fault", L"purecall"}, 3, L"a call of a pure virtual function"},
     {"IllegalInstructionOnAnotherThread",
      {L"--fault", L"illegal", L"--on-thread"},
      0xC000001D,
