@@ -47,29 +47,38 @@ class LastRescue : public testing::TestWithParam<Ending> {
     // title, each with typed text in its edit control.
     void StartHolding(const std::vector<std::wstring>& names, const Ending& ending) {
         const std::vector<std::wstring>& args = ending.failingArgs;
-        for (const std::wstring& title : names) {
-            fixtures.push_back(ChildProcess::Fixture({L"--title", title, L"--edit"}));
-            held.push_back(fixtures.back().WaitForWindow(title));
-            titles.push_back(title);
-            ASSERT_NE(held.back(), nullptr);
-            TypeInto(EditOf(held.back()), L"unsaved " + title);
-        }
         program = std::make_unique<ChildProcess>(
             ChildProcess::BinDir() + (args.empty() ? L"\\merilane.exe" : L"\\merilane_failing.exe"),
             args);
         container = program->WaitForWindow(L"Main menu - Merilane 0.2.156 (beta) ", 20000);
         ASSERT_NE(container, nullptr);
-        PostMessageW(container, WM_COMMAND, frmSSTab::MenuCommandId(L"new"), 0);
+        ASSERT_NO_FATAL_FAILURE(Hold(names));
+    }
+    // Starts a fixture window per title, types into it and captures them all through the picker.
+    void Hold(const std::vector<std::wstring>& names) {
+        std::vector<HWND> picked;
+        for (const std::wstring& title : names) {
+            fixtures.push_back(ChildProcess::Fixture({L"--title", title, L"--edit"}));
+            held.push_back(fixtures.back().WaitForWindow(title));
+            titles.push_back(title);
+            picked.push_back(held.back());
+            ASSERT_NE(held.back(), nullptr);
+            TypeInto(EditOf(held.back()), L"unsaved " + title);
+        }
+        Command(L"new");
         HWND picker = program->WaitForWindow(L"Select a window");
         ASSERT_NE(picker, nullptr);
         RemoteListView list(ChildrenOf(picker, WC_LISTVIEWW).at(0));
-        for (HWND w : held) {
+        for (HWND w : picked) {
             ASSERT_TRUE(WaitUntil([&] { return list.RowOf(w) >= 0; }));
             list.Select(list.RowOf(w), true);
         }
         Click(ChildrenOf(picker, L"Button", L"OK").at(0));
-        for (HWND w : held)
+        for (HWND w : picked)
             ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(w, container); }, 15000));
+    }
+    void Command(const wchar_t* name) {
+        PostMessageW(container, WM_COMMAND, frmSSTab::MenuCommandId(name), 0);
     }
     void Fail(const Ending& ending) {
         if (ending.failingArgs.empty()) {
@@ -132,3 +141,62 @@ TEST_P(LastRescue, EveryHeldWindowComesBackWholeAndTheProgramEndsInFailure) {
 
 INSTANTIATE_TEST_SUITE_P(Endings, LastRescue, testing::ValuesIn(kEndings),
                          [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+class LastRescueOfSeveral : public LastRescue {};
+} // namespace
+
+// A program that does not answer holds up only its own window: the others are out before the
+// user is told, and the program ends only once the hung one is out too.
+TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungOne) {
+    const Ending& fault = kEndings[0];
+    ASSERT_NO_FATAL_FAILURE(StartHolding({L"First", L"Stuck", L"Third"}, fault));
+    const UINT hangNow = WM_APP + 77;
+    HangFixtureOn(held[1], hangNow, 60000);
+    PostMessageW(held[1], hangNow, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(held[1]); }, 5000));
+
+    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
+    Fail(fault);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
+    ExpectWhole(0);
+    ExpectWhole(2);
+    // The system may move a hung window without its thread; where it cannot, the window waits
+    // inside, whole, and the program with it.
+    bool waited = box.Text().find(L"1 window does not answer yet") != std::wstring::npos;
+    EXPECT_NE(box.Text().find(waited ? L"2 windows of other programs were given back"
+                                     : L"3 windows of other programs were given back"),
+              std::wstring::npos)
+        << box.Text();
+    if (waited) {
+        EXPECT_TRUE(IsWindow(held[1]));
+        EXPECT_TRUE(program->Running());
+    }
+    EndFixtureHang(held[1]);
+    EXPECT_EQ(ExitCode(), fault.exitCode);
+    ExpectWhole(1);
+}
+
+// What is held is on record, and only that: after windows went in and out through "Release all"
+// and through a single release, the breakdown gives back the one window still inside, and every
+// window ends on the desktop once and whole.
+TEST_F(LastRescueOfSeveral, GivesBackWhatIsHeldAfterReleasesAndNothingElse) {
+    const Ending& fault = kEndings[0];
+    ASSERT_NO_FATAL_FAILURE(StartHolding({L"Out with all 1", L"Out with all 2"}, fault));
+    Command(L"releaseAll");
+    for (HWND w : held)
+        ASSERT_TRUE(WaitUntil([&] { return ParentOf(w) == GetDesktopWindow(); }, 10000));
+    ASSERT_NO_FATAL_FAILURE(Hold({L"One of two", L"The other"}));
+    Command(L"release"); // the active tab's window, whichever it is
+    auto out = [&](size_t i) { return ParentOf(held[i]) == GetDesktopWindow(); };
+    ASSERT_TRUE(WaitUntil([&] { return out(2) || out(3); }, 10000));
+
+    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
+    Fail(fault);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
+    EXPECT_NE(box.Text().find(L"1 window of another program was given back"), std::wstring::npos)
+        << box.Text();
+    EXPECT_EQ(ExitCode(), fault.exitCode);
+    for (size_t i = 0; i < held.size(); ++i)
+        ExpectWhole(i);
+}
