@@ -52,6 +52,8 @@ bool Read(const Slot& slot, CaptureRecord& out) noexcept {
     return out.window != nullptr;
 }
 
+volatile LONG g_closed = 0;
+
 Slot* SlotOf(HWND window) noexcept {
     for (Slot& slot : g_slots)
         if (slot.used && slot.record.window == window)
@@ -62,7 +64,7 @@ Slot* SlotOf(HWND window) noexcept {
 } // namespace
 
 bool Hold(const CaptureRecord& record) noexcept {
-    if (!record.window)
+    if (!record.window || InterlockedCompareExchange(&g_closed, 0, 0))
         return false;
     Slot* slot = SlotOf(record.window);
     for (Slot& free : g_slots) {
@@ -75,6 +77,10 @@ bool Hold(const CaptureRecord& record) noexcept {
         return false;
     Write(*slot, &record);
     return true;
+}
+
+void Close() noexcept {
+    InterlockedExchange(&g_closed, 1);
 }
 
 void Forget(HWND window) noexcept {

@@ -33,6 +33,7 @@ struct State {
     // One give-back thread per window, each on its own: a hung program holds up only its own.
     CaptureRecord records[kMax];
     HANDLE workers[kMax];
+    volatile bool wasInside[kMax]; // a record may outlive its window's way out by a moment
     volatile DWORD workerIds[kMax];
     volatile LONG count = 0;
     CaptureRecord fresh[kMax];
@@ -115,6 +116,9 @@ int StartGiveBacks() noexcept {
             g.records[slot] = g.fresh[i];
             InterlockedIncrement(&g.count);
         }
+        // One on the desktop may be on its way in as well as out: it goes back all the same,
+        // behind its move, but only one that was inside counts as given back.
+        g.wasInside[slot] = g.wasInside[slot] || InsideUs(hwnd);
         StartWorker(slot);
         ++started;
     }
@@ -145,7 +149,7 @@ void TellTheUser() noexcept {
         HWND hwnd = g.records[i].window;
         if (Running(i) || (IsWindow(hwnd) && InsideUs(hwnd)))
             ++inside;
-        else if (IsWindow(hwnd))
+        else if (IsWindow(hwnd) && g.wasInside[i])
             ++givenBack;
     }
     DescribeEnding(g.ending, g.code, g.failedThread == g.uiThread, g.what);
@@ -211,6 +215,7 @@ void TellTheUser() noexcept {
         for (;;)
             Sleep(INFINITE);
     }
+    HeldWindows::Close();
     g.ending = ending;
     g.code = code;
     g.failedThread = self;

@@ -10,6 +10,10 @@
 //
 //   merilane_soak [steps] [seed]        (default: 1000 steps, seed 20261208)
 //
+// Then the same operations run in a second process of this program, which meets an access
+// violation at a moment the seed picks: every window of the stand-in programs must come out of
+// it whole, none destroyed without having been asked to close.
+//
 // Prints "soak: <steps> steps, seed <seed>, <n> violations"; each violation is printed with the
 // step it was found at, and the seed and step replay it.
 #include "ChildProcess.h"
@@ -28,9 +32,11 @@
 #include "window/ForeignCall.h"
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -125,14 +131,15 @@ struct Soak {
     std::vector<Program> programs;
     std::vector<std::wstring> reports; // of programs that have closed
     std::set<std::string> reported;    // windows whose end has been reported as a violation
-    std::wstring folder = ReportFolder();
+    std::wstring folder;
     int serial = 0;
     int violations = 0;
     int step = 0;
     unsigned seed;
     HWND container = nullptr;
 
-    explicit Soak(unsigned s) : random(s), seed(s) {}
+    Soak(unsigned s, std::wstring reports = ReportFolder())
+        : random(s), folder(std::move(reports)), seed(s) {}
 
     int Pick(int n) { return n <= 0 ? 0 : static_cast<int>(random() % static_cast<unsigned>(n)); }
 
@@ -297,6 +304,19 @@ struct Soak {
         }
     }
 
+    // Operates until the process ends: the process that started this one makes it fail.
+    void RunUntilKilled() {
+        ContainerSession session(ContainerSession::Timers::On);
+        container = session.Container();
+        BoxClicker clicker;
+        for (int i = 0; i < kPrograms; ++i)
+            programs.push_back(Start(++serial, folder));
+        for (step = 1;; ++step) {
+            Operate();
+            Settle(20 + Pick(60));
+        }
+    }
+
     void Run(int steps) {
         ContainerSession session(ContainerSession::Timers::On);
         container = session.Container();
@@ -345,16 +365,127 @@ struct Soak {
     }
 };
 
+// The programs a process started that still run.
+std::set<DWORD> ProgramsStartedBy(DWORD parent) {
+    std::set<DWORD> found;
+    UniqueHandle all(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{sizeof(entry)};
+    for (BOOL more = Process32FirstW(all.get(), &entry); more;
+         more = Process32NextW(all.get(), &entry))
+        if (entry.th32ParentProcessID == parent)
+            found.insert(entry.th32ProcessID);
+    return found;
+}
+
+// The windows of `programs` somewhere inside the top-level windows of `holder`.
+struct Inside {
+    DWORD holder;
+    const std::set<DWORD>* programs;
+    std::set<HWND> found;
+};
+
+BOOL CALLBACK AddIfOfAProgram(HWND hwnd, LPARAM inside) {
+    auto* in = reinterpret_cast<Inside*>(inside);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (!in->programs->count(pid))
+        return TRUE;
+    // The program's own window is the last of its own up the chain; the rest are its controls.
+    for (HWND up = GetAncestor(hwnd, GA_PARENT); up; up = GetAncestor(up, GA_PARENT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(up, &owner);
+        if (owner != pid)
+            break;
+        hwnd = up;
+    }
+    in->found.insert(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK SearchHolder(HWND hwnd, LPARAM inside) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == reinterpret_cast<Inside*>(inside)->holder)
+        EnumChildWindows(hwnd, AddIfOfAProgram, inside);
+    return TRUE;
+}
+
+std::set<HWND> HeldBy(DWORD holder) {
+    std::set<DWORD> programs = ProgramsStartedBy(holder);
+    Inside inside{holder, &programs, {}};
+    EnumWindows(SearchHolder, reinterpret_cast<LPARAM>(&inside));
+    return inside.found;
+}
+
+// Runs the operations in another process of this program and makes it meet an access violation
+// from outside, as a bug of its own would; then looks for what it may have taken with it.
+void FaultRound(Soak& soak) {
+    std::wstring folder = ReportFolder() + L"\\fault";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    ChildProcess child(self, {L"--until-killed", std::to_wstring(soak.seed), folder});
+    if (!child.WaitForWindow({}, 20000)) {
+        soak.Violation("the failing process did not start");
+        return;
+    }
+    // At a moment the seed picks, once the other process holds a window.
+    WaitUntil([&] { return !HeldBy(child.Pid()).empty(); }, 30000);
+    Sleep(static_cast<DWORD>(soak.Pick(300)));
+    std::set<HWND> held = HeldBy(child.Pid());
+    auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(INT_PTR{0x10});
+    CloseHandle(CreateRemoteThread(child.Handle(), nullptr, 0, nowhere, nullptr, 0, nullptr));
+    // It ends once every window is out; a program that hangs holds it up for a second or two.
+    if (!child.WaitForExit(60000))
+        soak.Violation("the failing process did not end");
+    DWORD code = 0;
+    GetExitCodeProcess(child.Handle(), &code);
+    if (code != EXCEPTION_ACCESS_VIOLATION)
+        soak.Violation("the failing process ended with " + std::to_string(code));
+    // Every window held at the fault is on the desktop now, unless its program was asked to
+    // close it in the moment before.
+    std::set<std::string> asked;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*.txt").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        std::ifstream in((folder + L"\\" + found.cFileName).c_str());
+        for (std::string what, handle; in >> what >> handle;)
+            if (what == "asked")
+                asked.insert(handle);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    for (HWND w : held) {
+        auto out = [w] {
+            return IsWindow(w) && IsWindowVisible(w) &&
+                   GetAncestor(w, GA_PARENT) == GetDesktopWindow();
+        };
+        std::string handle = std::to_string(reinterpret_cast<intptr_t>(w));
+        if (!WaitUntil(out, 5000) && !asked.count(handle))
+            soak.Violation("window " + handle + ", held when the program failed, was lost");
+    }
+    for (DWORD pid : ProgramsStartedBy(child.Pid()))
+        if (UniqueHandle program{OpenProcess(PROCESS_TERMINATE, FALSE, pid)})
+            TerminateProcess(program.get(), 0);
+    std::printf("fault: %zu windows held when the program failed\n", held.size());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
+    if (argc > 3 && std::string(argv[1]) == "--until-killed") {
+        std::wstring folder(argv[3], argv[3] + std::strlen(argv[3]));
+        Soak(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)), folder).RunUntilKilled();
+    }
     int steps = argc > 1 ? std::atoi(argv[1]) : 1000;
     unsigned seed =
         argc > 2 ? static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)) : 20261208u;
     Soak soak(seed);
     soak.Run(steps);
+    soak.step = steps + 2;
+    FaultRound(soak);
     std::printf("soak: %d steps, seed %u, %d violations\n", steps, seed, soak.violations);
     return soak.violations == 0 ? 0 : 1;
 }
