@@ -166,6 +166,8 @@ class frmSSTab : public CForm,
     };
     PendingDrop m_drop;
     HWND m_markedWindow = nullptr; // the window the mark is shown for
+    DragInFacts m_layout;          // the strip's layout as the mouse hook last needed it
+    DWORD m_layoutAt = 0;
     OwnedFont m_tabFont;
     std::wstring m_toolTip; // the text a tooltip shows, kept while it shows it
 };

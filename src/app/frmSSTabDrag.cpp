@@ -15,6 +15,8 @@ namespace {
 // How long a drop waits for the dragged window's move loop to end; a thread stuck in it longer
 // gets its window refused as one that does not answer.
 constexpr DWORD kDropWaitMs = 2000;
+// How long the strip's layout, as measured for the mouse hook, is taken to hold.
+constexpr DWORD kLayoutAgeMs = 250;
 
 // The top-level window its thread moves now, if any.
 HWND MovedByItsThread(HWND window) {
@@ -66,9 +68,19 @@ bool frmSSTab::DragInTarget(DragInFacts& facts) {
     if (!Tabs || !IsWindowVisible(form) || IsIconic(form) || !IsWindowEnabled(form) ||
         IsPickerOpen() || TabStrip1.Dragging())
         return false;
-    facts.tabRow = TabStrip1.TabRow();
-    GetWindowRect(Picture1.hWnd(), &facts.display);
-    facts.tabs = TabStrip1.TabRects();
+    // Asked on every mouse event of a drag, within the hook's time: the layout, which asks
+    // the strip once per tab, is measured again only now and then.
+    DWORD now = GetTickCount();
+    if (!m_layoutAt || now - m_layoutAt > kLayoutAgeMs ||
+        m_layout.tabs.size() != static_cast<size_t>(TabStrip1.Count())) {
+        m_layout.tabRow = TabStrip1.TabRow();
+        GetWindowRect(Picture1.hWnd(), &m_layout.display);
+        m_layout.tabs = TabStrip1.TabRects();
+        m_layoutAt = now ? now : 1;
+    }
+    facts.tabRow = m_layout.tabRow;
+    facts.display = m_layout.display;
+    facts.tabs = m_layout.tabs;
     return true;
 }
 
