@@ -162,7 +162,6 @@ TEST(TabDrops, GapsRowsAndWhereADroppedTabEnds) {
                  {{10, 30}, 3}, {{80, 30}, 4}, {{290, 30}, 5}, {{-5, 30}, 3}, {{160, 99}, 2}};
     for (const Case& c : cases)
         EXPECT_EQ(InsertionGap(tabs, c.at), c.gap) << c.at.x << "," << c.at.y;
-    EXPECT_EQ(InsertionGap({}, POINT{5, 5}), 0);
     // From position 2 of 4: a gap behind it is a place nearer, its own gaps leave it put.
     const int ends[] = {1, 2, 2, 3, 4};
     for (int gap = 0; gap <= 4; ++gap)
@@ -176,22 +175,4 @@ TEST(TabDrops, GapsRowsAndWhereADroppedTabEnds) {
     EXPECT_EQ(DecideTabDrop(1, {100, -20}, row, outer, tabs).kind, K::None) << "own caption";
     EXPECT_EQ(DecideTabDrop(3, {400, 10}, row, outer, tabs),
               (TabDrop{K::Outside, 3, 3, {400, 10}}));
-}
-
-TEST_F(TabStripTest, AMovedTabKeepsItsCaptionValueAndSelection) {
-    TabPtr tabs[] = {strip.Add(), strip.Add(), strip.Add()};
-    for (int i = 0; i < 3; ++i) {
-        tabs[i]->SetCaption(std::wstring(1, L'a' + i));
-        tabs[i]->SetTag(reinterpret_cast<HWND>(static_cast<intptr_t>(i + 1)));
-    }
-    tabs[0]->SetSelected(true);
-    strip.Move(1, 3);
-    EXPECT_EQ(PlatformCaption(0) + PlatformCaption(1) + PlatformCaption(2), L"bca");
-    EXPECT_EQ(tabs[0]->Index(), 3);
-    EXPECT_EQ(strip.SelectedItem(), tabs[0]);
-    EXPECT_EQ(SendMessageW(strip.hWnd(), TCM_GETCURSEL, 0, 0), 2);
-    strip.Move(3, 2);
-    EXPECT_EQ(PlatformCaption(0) + PlatformCaption(1) + PlatformCaption(2), L"bac");
-    EXPECT_EQ(strip.Item(2)->Tag(), reinterpret_cast<HWND>(1));
-    EXPECT_EQ(ErrorOf([&] { strip.Move(1, 4); }), 35600);
 }

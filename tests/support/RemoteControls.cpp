@@ -137,21 +137,19 @@ void SendPointer(POINT at, DWORD buttons) {
     SendInput(1, &in, sizeof(INPUT));
 }
 
-void DragPointer(const std::vector<POINT>& path, bool escape, const std::function<bool()>& started) {
-    constexpr int kSteps = 10;
+void DragPointer(const std::vector<POINT>& path, bool escape,
+                 const std::function<bool()>& started) {
     SendPointer(path.front());
     Pump(50);
     SendPointer(path.front(), MOUSEEVENTF_LEFTDOWN);
     Pump(100);
-    for (size_t leg = 1; leg < path.size(); ++leg) {
-        POINT from = path[leg - 1], to = path[leg];
-        for (int i = 1; i <= kSteps; ++i) {
-            SendPointer(
-                {from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps});
-            if (leg == 1 && i == 1 && started)
-                WaitUntil(started, 3000);
-            Pump(30);
-        }
+    for (size_t step = 10; step < path.size() * 10; ++step) {
+        POINT from = path[step / 10 - 1], to = path[step / 10];
+        int i = static_cast<int>(step % 10) + 1;
+        SendPointer({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
+        if (step == 10 && started)
+            WaitUntil(started, 3000);
+        Pump(30);
     }
     if (escape) {
         SendKeys({VK_ESCAPE});

@@ -37,9 +37,8 @@ RECT TabRect(HWND strip, int index);
 // The pointer through the system's input: moved to `at` (absolute) with the button flags given.
 void SendPointer(POINT at, DWORD buttons = 0);
 // The pointer pressed at the first point, taken along the others in even steps and let go at
-// the last, as a hand would, with the system's messages handled between steps; with `escape`,
-// Escape is pressed before the release. `started`, when given, is waited for after the first
-// step (a move loop, say).
+// the last, as a hand would; with `escape`, Escape is pressed before the release. `started` is
+// waited for after the first step (a move loop, say).
 void DragPointer(const std::vector<POINT>& path, bool escape = false,
                  const std::function<bool()>& started = {});
 // The point a window is dragged by: its caption, a little in from the left.
