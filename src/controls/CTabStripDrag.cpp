@@ -157,7 +157,10 @@ bool CTabStrip::DragMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_LBUTTONDOWN: {
         m_pressSelected = false;
-        if (!OnTabDrop || m_dragFrom)
+        // A drag whose release nobody saw (no hook, the capture lost silently) ends here.
+        if (m_dragFrom)
+            EndDrag(false, {});
+        if (!OnTabDrop)
             return false;
         POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         ClientToScreen(hWnd(), &at);
