@@ -51,6 +51,8 @@ enum CommandId : UINT {
     kCmdHelpWeb = 40039,
     kCmdSep1Help = 40040,
     kCmdHelpAbout = 40041,
+    kCmdMoveLeft = 40042,
+    kCmdMoveRight = 40043,
 };
 
 // One item of the container's menu tree and the command behind it. The table of them is the

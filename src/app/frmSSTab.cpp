@@ -69,6 +69,8 @@ void frmSSTab::Form_Load() {
     TabStrip1.Clear();
     TabStrip1.OnClick = [this] { TabStrip1_Click(); };
     TabStrip1.OnMouseUp = [this](int button, int, int, int) { TabStrip1_MouseUp(button); };
+    TabStrip1.OnTabDrop = [this](const TabDrop& drop) { TabStrip1_TabDrop(drop); };
+    DragInTimer.OnTick([this] { DragInTimer_Timer(); });
     ContainerWindow = std::make_shared<CWindow>();
     ContainerWindow->Load(form);
     Tabs = std::make_shared<CSSTab>(*this, CapturedWindows);
@@ -165,6 +167,9 @@ void frmSSTab::Carry(KeyAction action, int tab) {
     case KeyAction::ContainerForward:
         if (ContainerWindow)
             ForceForeground(ContainerWindow->hWnd);
+        return;
+    case KeyAction::CancelDrag:
+        TabStrip1.CancelDrag();
         return;
     default:
         break;

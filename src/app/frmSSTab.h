@@ -11,6 +11,7 @@
 #include "tabs/TabHost.h"
 #include "window/CSubClass.h"
 #include "window/MKeyboard.h"
+#include "window/MMouse.h"
 #include <memory>
 
 namespace merilane {
@@ -20,7 +21,11 @@ class frmAbout;
 class frmIntro;
 
 // The container: a tab per captured window, with the display area that holds the host forms.
-class frmSSTab : public CForm, public TabHost, public KeyboardHost, public SubclassHost {
+class frmSSTab : public CForm,
+                 public TabHost,
+                 public KeyboardHost,
+                 public MouseHost,
+                 public SubclassHost {
   public:
     frmSSTab();
     ~frmSSTab() override;
@@ -30,6 +35,9 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     CImageList imglstTabstrip;
     CTimer Timer1{200};
     CTimer Timer2{1};
+    // Watches a window dragged over the tabs between mouse events: its move loop may end
+    // without another (Escape), and a drop waits for the loop's end.
+    CTimer DragInTimer{50};
     CMenuBar Menu;
 
     std::unique_ptr<frmIntro> IntroForm;
@@ -76,6 +84,15 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     bool KeyBindingsEnabled() override;
     bool HasActiveTab() override;
     void Carry(KeyAction action, int tab) override;
+    bool TabDragging() override { return TabStrip1.Dragging(); }
+    void DropDraggedTab(POINT point) override { TabStrip1.DropAt(point); }
+
+    // What the mouse hook needs of the container.
+    bool DragInTarget(DragInFacts& facts) override;
+    void CarryDragIn(const DragInDecision& decision) override;
+    // Whether a window released at the screen point, which `dropped` covers, was let go over
+    // the container and nothing else of the desktop.
+    bool DropLandsOnContainer(POINT point, HWND dropped) const;
 
     // What the container's subclassing needs of it.
     void RefocusActiveTab() override;
@@ -136,6 +153,21 @@ class frmSSTab : public CForm, public TabHost, public KeyboardHost, public Subcl
     void SwitchKeybindings();
     void TabStrip1_Click();
     void TabStrip1_MouseUp(int button);
+    void TabStrip1_TabDrop(const TabDrop& drop);
+    // A middle click on a tab releases its window, as "Release" does the active one's.
+    void ReleaseTabUnderPointer();
+    void DragInTimer_Timer();
+    // A window let go over the tabs, waiting for its move loop to end.
+    struct PendingDrop {
+        HWND window = nullptr;
+        int gap = -1;
+        POINT point{};
+        DWORD since = 0;
+    };
+    PendingDrop m_drop;
+    HWND m_markedWindow = nullptr; // the window the mark is shown for
+    DragInFacts m_layout;          // the strip's layout as the mouse hook last needed it
+    DWORD m_layoutAt = 0;
     OwnedFont m_tabFont;
     std::wstring m_toolTip; // the text a tooltip shows, kept while it shows it
 };

@@ -47,6 +47,8 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
     DisableTimers();
     ContainerSubclass.reset();
     RemoveKeyboardHook();
+    RemoveMouseHook();
+    DragInTimer.SetEnabled(false);
     Tabs.reset();
     ContainerWindow.reset();
     if (IntroForm) {

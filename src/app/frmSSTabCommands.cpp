@@ -22,6 +22,7 @@ namespace merilane {
 namespace {
 
 constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
 
 constexpr const wchar_t* kKeybindingLines = L"CTRL  + TAB\r\nSHIFT + TAB\r\nCTRL  + #[TABNUM]";
 
@@ -31,6 +32,15 @@ constexpr unsigned kHidden = Command::kHiddenAtLoad;
 
 void FlipMark(frmSSTab& form, const Command& command) {
     form.Menu.SetChecked(command.name, !form.Menu.Checked(command.name));
+}
+
+// "Move left" and "Move right": the active tab one place along, as a drag would move it.
+void MoveActiveTab(int by) {
+    TabPtr active = Tabs ? Tabs->GetActiveTab() : nullptr;
+    if (!active)
+        return;
+    Tabs->MoveTab(active->Tag(), active->Index() + by);
+    Tabs->ActivateTab(active);
 }
 
 } // namespace
@@ -109,6 +119,10 @@ std::span<const ContainerCommand> ContainerCommands() {
              if (auto window = Tabs ? Tabs->GetActiveChildWindow() : nullptr)
                  ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
          }},
+        {3, kCmdMoveLeft, L"moveLeft", L"Move left", 0,
+         [](F&, const Command&) { MoveActiveTab(-1); }},
+        {3, kCmdMoveRight, L"moveRight", L"Move right", 0,
+         [](F&, const Command&) { MoveActiveTab(1); }},
         {2, kCmdHelp, L"help", L"Help", 0, nullptr},
         {3, kCmdHelpWeb, L"help_web", L"Merilane online", 0,
          [](F&, const Command&) { ShellOpen(std::wstring(kProductPage) + kProductPageQuery); }},
@@ -159,6 +173,10 @@ void frmSSTab::TabStrip1_Click() {
 }
 
 void frmSSTab::TabStrip1_MouseUp(int button) {
+    if (button == kMiddleButton) {
+        ReleaseTabUnderPointer();
+        return;
+    }
     if (button != kRightButton)
         return;
     RunCommand([] {

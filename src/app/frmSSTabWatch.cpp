@@ -105,6 +105,8 @@ void frmSSTab::Timer1_Timer() {
         // The keyboard bindings come the first time the program is in front, once.
         if (!HookInstalled && IsOwnWindow(GetForegroundWindow(), true))
             HookInstalled = InstallKeyboardHook(*this);
+        // Windows are dragged onto the tabs while another program is in front.
+        KeepMouseHook(*this);
 
         WatchCapturedWindows();
     });

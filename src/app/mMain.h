@@ -29,6 +29,9 @@ bool IsPickerOpen() noexcept;
 void CaptureWindow(HWND hwnd);
 // `name` is how the user knows the window (the picker's row), for the messages.
 void CaptureWindow(const CWindow& loaded, const std::wstring& name = {});
+// A window dragged onto the tabs and dropped there: captured as the picker's OK captures one
+// (the same refusals and messages), its tab put at the 1-based position.
+void CaptureDroppedWindow(HWND hwnd, int position);
 
 // Why a window cannot be captured.
 enum class CaptureRefusal {
@@ -46,7 +49,12 @@ std::wstring RefusalText(CaptureRefusal refusal);
 // Gives the window back to `newParent`. When its program does not take it back in time, it
 // stays in its tab, the user hears of it, and the release ends by itself as soon as the
 // program answers.
-TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab);
+// `placement`, when given, is where the window goes instead of the usual 500 x 500 at (0, 0).
+TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab,
+                     const RECT* placement = nullptr);
+// A tab dragged out of the container: its window goes back to the desktop with its top-left
+// corner at `topLeft`, as big as it was before capture, shown normal and activated.
+void ReleaseWindowAt(HWND hwnd, POINT topLeft);
 void ReleaseAllWindows(bool closeWindows);
 void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 

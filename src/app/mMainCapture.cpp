@@ -46,6 +46,17 @@ void UndoCapture(const std::shared_ptr<CWindow>& window) {
         UndoFinished(window);
 }
 
+// What the picker's OK does with each window chosen, and a drop with the one dropped.
+void CaptureChosenWindow(const CWindow& window, const std::wstring& name) {
+    try {
+        CaptureWindow(window, name);
+    } catch (const Error& e) {
+        if (e.Number() != kKeyAlreadyAssociated)
+            throw;
+        NoteForUser(detail::Quoted(window, name) + L" is in a tab already.");
+    }
+}
+
 } // namespace
 
 namespace detail {
@@ -105,18 +116,25 @@ bool ShowCaptureWindowForm() {
         // Each on its own: one that cannot be taken leaves the others to be.
         for (auto& [key, window] : windows) {
             captured = true;
-            try {
-                CaptureWindow(window, names[key]);
-            } catch (const Error& e) {
-                if (e.Number() != kKeyAlreadyAssociated)
-                    throw;
-                NoteForUser(L"\"" + names[key] + L"\" is in a tab already.");
-            }
+            CaptureChosenWindow(window, names[key]);
         }
     } catch (const std::exception& e) {
         MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.ShowCaptureWindowForm");
     }
     return captured;
+}
+
+void CaptureDroppedWindow(HWND hwnd, int position) {
+    try {
+        CWindow loaded;
+        loaded.Load(hwnd);
+        CaptureChosenWindow(loaded, {});
+        // Only a window that went into a tab of its own moves; one refused or late has none.
+        if (Tabs && CapturedWindows && CapturedWindows->item(hwnd) && !IsOnItsWay(hwnd))
+            Tabs->MoveTab(hwnd, position);
+    } catch (const std::exception& e) {
+        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.CaptureDroppedWindow");
+    }
 }
 
 void CaptureWindow(HWND hwnd) {

@@ -8,6 +8,7 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/dlgDocument.h"
+#include "window/MForceFore.h"
 #include <map>
 
 namespace merilane {
@@ -18,6 +19,7 @@ namespace {
 struct PendingRelease {
     UINT releaseState = kReleaseNormal;
     bool removeTab = true;
+    bool activate = false; // brought to the front once out (a tab dragged out)
 };
 std::map<HWND, PendingRelease> g_releasing;
 
@@ -51,12 +53,15 @@ bool ReleaseMoveEnded(HWND hwnd) {
     PendingRelease pending = it->second;
     g_releasing.erase(it);
     FinishRelease(hwnd, pending.releaseState, pending.removeTab);
+    if (pending.activate && IsWindow(hwnd))
+        ForceForeground(hwnd);
     return true;
 }
 
 } // namespace detail
 
-TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab) {
+TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab,
+                     const RECT* placement) {
     if (!CapturedWindows)
         Raise(kObjectRequired);
     auto window = CapturedWindows->item(hwnd);
@@ -66,14 +71,27 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
     if (g_releasing.count(hwnd))
         return tabNow(); // on its way out already
     detail::ReceiveLateMoves();
-    if (!window->GiveBack(newParent)) {
-        g_releasing[hwnd] = PendingRelease{releaseState, removeTab};
+    if (!window->GiveBack(newParent, placement)) {
+        g_releasing[hwnd] = PendingRelease{releaseState, removeTab, placement != nullptr};
         NoteForUser(detail::Quoted(*window) +
                     L" does not respond. It stays in its tab and goes back to the desktop "
                     L"as soon as it answers.");
         return tabNow();
     }
     return FinishRelease(hwnd, releaseState, removeTab);
+}
+
+void ReleaseWindowAt(HWND hwnd, POINT topLeft) {
+    auto window = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr;
+    if (!window)
+        Raise(kObjectRequired, L"The window is not captured");
+    const RECT& before = window->Record().rect;
+    RECT placement{topLeft.x, topLeft.y, topLeft.x + (before.right - before.left),
+                   topLeft.y + (before.bottom - before.top)};
+    ReleaseWindow(hwnd, window->LastHwnd, kReleaseNormal, true, &placement);
+    // Out in time: it comes in front of the container that the release activated.
+    if (!IsOnItsWay(hwnd) && IsWindow(hwnd))
+        ForceForeground(hwnd);
 }
 
 void ReleaseAllWindows(bool closeWindows) {

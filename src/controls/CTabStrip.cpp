@@ -169,8 +169,13 @@ void CTabStrip::HandleNotify(const NMHDR& header) {
 LRESULT CALLBACK CTabStrip::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CTabStrip*>(data);
-    if (msg == WM_LBUTTONDOWN)
-        self->m_pressSelected = false;
+    try {
+        LRESULT handled = 0;
+        if (self->DragMessage(msg, wp, lp, handled))
+            return handled;
+    } catch (...) {
+        HandleCurrentFailure();
+    }
     int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : msg == WM_MBUTTONUP ? 4 : 0;
     if (button && self->OnMouseUp) {
         int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |

@@ -10,6 +10,7 @@
 #include "tabs/TabHost.h"
 #include "tabs/dlgDocument.h"
 #include "window/MForceFore.h"
+#include <algorithm>
 
 namespace merilane {
 namespace {
@@ -78,6 +79,20 @@ void CSSTab::RemoveTab(HWND hwnd) {
     try {
         Host().TabStrip().Remove(GetTabIndexByHwnd(hwnd));
     } catch (const std::exception&) {
+    }
+}
+
+void CSSTab::MoveTab(HWND hwnd, int position) {
+    CTabStrip& strip = Host().TabStrip();
+    int from = GetTabIndexByHwnd(hwnd);
+    if (!from || strip.Count() == 0)
+        return;
+    strip.Move(from, std::clamp(position, 1, strip.Count()));
+    if (m_windows) {
+        std::vector<HWND> order;
+        for (auto& tab : strip.Tabs())
+            order.push_back(tab->Tag());
+        m_windows->Reorder(order);
     }
 }
 

@@ -30,6 +30,9 @@ class CSSTab : public std::enable_shared_from_this<CSSTab> {
     // already the caller's to give back.
     Added AddTab(const std::shared_ptr<CWindow>& newWindow);
     void RemoveTab(HWND hwnd);
+    // Moves the window's tab to the 1-based position (clamped to the strip); the captured
+    // windows follow the tabs' new order. The tab keeps its selection.
+    void MoveTab(HWND hwnd, int position);
     TabPtr GetTabByHwnd(HWND hwnd) const;
     int GetTabIndexByHwnd(HWND hwnd) const;
     std::shared_ptr<CWindow> GetChildWindowObjectByHwnd(HWND hwnd) const;

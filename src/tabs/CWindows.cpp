@@ -33,6 +33,17 @@ void CWindows::Remove(HWND hwnd) {
     std::erase_if(m_items, [&](const auto& entry) { return entry.first == key; });
 }
 
+void CWindows::Reorder(const std::vector<HWND>& order) {
+    auto rank = [&](const std::wstring& key) {
+        for (size_t i = 0; i < order.size(); ++i)
+            if (HexKey(order[i]) == key)
+                return i;
+        return order.size();
+    };
+    std::stable_sort(m_items.begin(), m_items.end(),
+                     [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+}
+
 std::vector<std::shared_ptr<CWindow>> CWindows::NewEnum() const {
     std::vector<std::shared_ptr<CWindow>> windows;
     windows.reserve(m_items.size());

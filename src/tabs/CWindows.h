@@ -8,7 +8,8 @@
 
 namespace merilane {
 
-// The wrappers of all captured windows, keyed by handle, in the order they were captured.
+// The wrappers of all captured windows, keyed by handle, in the order of their tabs (the order
+// they were captured in, until the user moves a tab).
 class CWindows {
   public:
     // Loads a wrapper for the window, maximises the window and stores the wrapper. A handle
@@ -19,6 +20,9 @@ class CWindows {
     std::shared_ptr<CWindow> create(const CWindow& loaded);
     std::shared_ptr<CWindow> item(HWND hwnd) const;
     void Remove(HWND hwnd);
+    // Puts the wrappers in the order of the handles given (the tabs' order); those not named
+    // keep their order behind them.
+    void Reorder(const std::vector<HWND>& order);
     int Count() const noexcept { return static_cast<int>(m_items.size()); }
     // The wrappers as they are now, in insertion order; safe to walk while entries go.
     std::vector<std::shared_ptr<CWindow>> NewEnum() const;

@@ -68,6 +68,9 @@ KeyDecision DecideKey(const KeyEvent& event, const KeyState& state, const KeyBin
         if (state.capturedForeground)
             decision.action = KeyAction::ContainerForward;
     }
+    // The drag has the mouse captured, not the keyboard, which is wherever it was.
+    if (state.tabDragging && vk == VK_ESCAPE && down)
+        return {true, KeyAction::CancelDrag};
     if (!state.ownForeground)
         return decision;
 
@@ -119,6 +122,7 @@ LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
             state.capturedForeground = state.ownForeground && g_host->IsOwnForeground(false);
             state.bindingsEnabled = g_host->KeyBindingsEnabled();
             state.hasActiveTab = g_host->HasActiveTab();
+            state.tabDragging = g_host->TabDragging();
             decision = DecideKey(event, state, KeyMap, AltTabPending);
             if (decision.action != KeyAction::None) {
                 g_asked.emplace_back(decision.action, decision.tab);

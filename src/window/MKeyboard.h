@@ -40,6 +40,7 @@ enum class KeyAction {
     NewCapture,
     ReleaseActive,
     ContainerForward, // ALT + TAB out of a captured window
+    CancelDrag,       // Escape while a tab is being dragged
 };
 
 struct KeyEvent {
@@ -57,6 +58,7 @@ struct KeyState {
     bool capturedForeground = false; // a captured window is in front
     bool bindingsEnabled = true;     // "Enable keybindings" carries its check mark
     bool hasActiveTab = false;
+    bool tabDragging = false; // a tab of the container is being dragged
 };
 
 struct KeyDecision {
@@ -77,6 +79,7 @@ class KeyboardHost {
     virtual bool IsOwnForeground(bool includeContainer) = 0;
     virtual bool KeyBindingsEnabled() = 0;
     virtual bool HasActiveTab() = 0;
+    virtual bool TabDragging() = 0;
     // Carries out what a key asked for; called on the hook's thread after the hook returned.
     virtual void Carry(KeyAction action, int tab) = 0;
 

@@ -80,7 +80,8 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
               (std::vector<std::wstring>{L"Multirow", L"Button tabs", L"Cycle tabbing",
                                          L"Enable keybindings", L"Active tab", L"Help"}));
     HMENU activeTab = GetSubMenu(options, 4);
-    EXPECT_EQ(MenuTexts(activeTab), (std::vector<std::wstring>{L"Caption", L"Release"}));
+    EXPECT_EQ(MenuTexts(activeTab),
+              (std::vector<std::wstring>{L"Caption", L"Release", L"Move left", L"Move right"}));
     EXPECT_EQ(MenuTexts(GetSubMenu(options, 5)),
               (std::vector<std::wstring>{L"Merilane online", L"", L"About Merilane..."}));
 

@@ -147,3 +147,32 @@ TEST(Twips, ConversionsAtTheScreensResolution) {
     EXPECT_EQ(TwipsToPixelsY(0), 0);
     EXPECT_EQ(TwipsPerPixelX(), 1440 / dpi);
 }
+
+TEST(TabDrops, GapsRowsAndWhereADroppedTabEnds) {
+    // Two rows: three tabs above, two below.
+    const RECT tabs[] = {{0, 0, 100, 20},
+                         {100, 0, 200, 20},
+                         {200, 0, 300, 20},
+                         {0, 20, 150, 40},
+                         {150, 20, 300, 40}};
+    struct Case {
+        POINT at;
+        int gap;
+    } cases[] = {{{10, 5}, 0},  {{60, 5}, 1},  {{249, 5}, 2},  {{299, 5}, 3}, {{500, 5}, 3},
+                 {{10, 30}, 3}, {{80, 30}, 4}, {{290, 30}, 5}, {{-5, 30}, 3}, {{160, 99}, 2}};
+    for (const Case& c : cases)
+        EXPECT_EQ(InsertionGap(tabs, c.at), c.gap) << c.at.x << "," << c.at.y;
+    // From position 2 of 4: a gap behind it is a place nearer, its own gaps leave it put.
+    const int ends[] = {1, 2, 2, 3, 4};
+    for (int gap = 0; gap <= 4; ++gap)
+        EXPECT_EQ(PositionForGap(2, gap), ends[gap]) << gap;
+
+    const RECT row{0, 0, 300, 40}, outer{-10, -30, 310, 400};
+    using K = TabDrop::Kind;
+    EXPECT_EQ(DecideTabDrop(1, {290, 30}, row, outer, tabs),
+              (TabDrop{K::Reorder, 1, 5, {290, 30}}));
+    EXPECT_EQ(DecideTabDrop(1, {100, 200}, row, outer, tabs).kind, K::None) << "display area";
+    EXPECT_EQ(DecideTabDrop(1, {100, -20}, row, outer, tabs).kind, K::None) << "own caption";
+    EXPECT_EQ(DecideTabDrop(3, {400, 10}, row, outer, tabs),
+              (TabDrop{K::Outside, 3, 3, {400, 10}}));
+}

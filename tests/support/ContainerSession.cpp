@@ -7,6 +7,7 @@
 #include "tabs/CWindows.h"
 #include "window/CWindow.h"
 #include "window/MKeyboard.h"
+#include "window/MMouse.h"
 #include <stdexcept>
 
 namespace merilane::test {
@@ -23,6 +24,7 @@ ContainerSession::~ContainerSession() {
     if (ContainerForm)
         ContainerForm->DisableTimers();
     RemoveKeyboardHook();
+    RemoveMouseHook();
     GiveBackAllWindows();
     if (ContainerForm && ContainerForm->CloseTimerId)
         KillTimer(ContainerForm->ExistingHwnd(), ContainerForm->CloseTimerId);

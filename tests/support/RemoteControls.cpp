@@ -109,7 +109,7 @@ std::vector<std::wstring> RemoteTabCaptions(HWND strip) {
     return captions;
 }
 
-void ClickTab(HWND strip, int index) {
+RECT TabRect(HWND strip, int index) {
     DWORD pid = 0;
     GetWindowThreadProcessId(strip, &pid);
     HANDLE process =
@@ -124,8 +124,49 @@ void ClickTab(HWND strip, int index) {
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     if (process)
         CloseHandle(process);
+    MapWindowPoints(strip, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void SendPointer(POINT at, DWORD buttons) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+void DragPointer(const std::vector<POINT>& path, bool escape,
+                 const std::function<bool()>& started) {
+    SendPointer(path.front());
+    Pump(50);
+    SendPointer(path.front(), MOUSEEVENTF_LEFTDOWN);
+    Pump(100);
+    for (size_t step = 10; step < path.size() * 10; ++step) {
+        POINT from = path[step / 10 - 1], to = path[step / 10];
+        int i = static_cast<int>(step % 10) + 1;
+        SendPointer({from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
+        if (step == 10 && started)
+            WaitUntil(started, 3000);
+        Pump(30);
+    }
+    if (escape) {
+        SendKeys({VK_ESCAPE});
+        Pump(300);
+    }
+    SendPointer(path.back(), MOUSEEVENTF_LEFTUP);
+}
+
+POINT CaptionPoint(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.left + 60, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+}
+
+void ClickTab(HWND strip, int index) {
+    RECT r = TabRect(strip, index);
     POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ClientToScreen(strip, &at);
     INPUT in[3]{};
     for (INPUT& i : in) {
         i.type = INPUT_MOUSE;

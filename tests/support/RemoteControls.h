@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,17 @@ class RemoteListView {
 std::vector<std::wstring> RemoteTabCaptions(HWND strip);
 // Clicks the tab at the 0-based position with the mouse, through the system's input.
 void ClickTab(HWND strip, int index);
+// The rectangle of the tab at the 0-based position, on the screen.
+RECT TabRect(HWND strip, int index);
+// The pointer through the system's input: moved to `at` (absolute) with the button flags given.
+void SendPointer(POINT at, DWORD buttons = 0);
+// The pointer pressed at the first point, taken along the others in even steps and let go at
+// the last, as a hand would; with `escape`, Escape is pressed before the release. `started` is
+// waited for after the first step (a move loop, say).
+void DragPointer(const std::vector<POINT>& path, bool escape = false,
+                 const std::function<bool()>& started = {});
+// The point a window is dragged by: its caption, a little in from the left.
+POINT CaptionPoint(HWND window);
 
 // Keys as a user types them: through the system's input (SendInput), or as X keyboard input
 // through xdotool, which Wine turns into the same key events. `keys` are xdotool's names, such

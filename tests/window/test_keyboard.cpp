@@ -1,4 +1,5 @@
 #include "window/MKeyboard.h"
+#include "window/MMouse.h"
 #include <gtest/gtest.h>
 
 using namespace merilane;
@@ -164,4 +165,66 @@ TEST(KeyDecisions, OnlyKeyMessagesWithCodeZeroAreLookedAt) {
     EXPECT_EQ(DecideKey({HC_NOREMOVE, WM_KEYDOWN, VK_TAB, 0}, InFront(true), {}, altTab), kPass);
     EXPECT_EQ(DecideKey({0, WM_CHAR, VK_TAB, 0}, InFront(true), {}, altTab), kPass);
     EXPECT_TRUE(altTab) << "nor do they end an ALT + TAB";
+}
+
+namespace {
+
+const HWND kDragged = reinterpret_cast<HWND>(0x1001);
+
+// The container's tab row at the top (two tabs), its display area below.
+DragInFacts Moving(HWND window, LONG width = 300) {
+    return {window,
+            {width, 200},
+            false,
+            window != nullptr,
+            {0, 0, 400, 20},
+            {0, 20, 400, 300},
+            {{0, 0, 100, 20}, {100, 0, 200, 20}}};
+}
+
+} // namespace
+
+TEST(DragInDecisions, TheMarkFollowsTheDragAndOnlyAReleaseOverTheTabsDrops) {
+    using A = DragInAction;
+    DragInSession s;
+    auto decide = [&](WPARAM m, POINT at, const DragInFacts& f) {
+        return DecideDragIn(m, at, f, s);
+    };
+    EXPECT_EQ(decide(WM_MOUSEMOVE, {500, 500}, Moving(kDragged)), DragInDecision{});
+    EXPECT_EQ(decide(WM_MOUSEMOVE, {120, 10}, Moving(kDragged)),
+              (DragInDecision{A::Mark, kDragged, 1}));
+    EXPECT_EQ(decide(WM_MOUSEMOVE, {50, 100}, Moving(kDragged)),
+              (DragInDecision{A::Mark, kDragged, 2}))
+        << "the display area puts it last";
+    EXPECT_EQ(decide(WM_MOUSEMOVE, {500, 100}, Moving(kDragged)), DragInDecision{A::Unmark});
+    EXPECT_EQ(decide(WM_LBUTTONUP, {500, 100}, Moving(kDragged)), DragInDecision{});
+    // Escape ends the move loop: the next event takes the mark away, the release drops nothing.
+    decide(WM_MOUSEMOVE, {10, 10}, Moving(kDragged));
+    EXPECT_EQ(decide(WM_MOUSEMOVE, {10, 10}, Moving(nullptr)), DragInDecision{A::Unmark});
+    EXPECT_EQ(decide(WM_LBUTTONUP, {10, 10}, Moving(nullptr)), DragInDecision{});
+    // A drag too fast for any move over the tabs still lands where it is let go.
+    EXPECT_EQ(decide(WM_LBUTTONUP, {10, 10}, Moving(kDragged)),
+              (DragInDecision{A::Drop, kDragged, 0, {10, 10}}));
+}
+
+TEST(DragInDecisions, OwnHeldSizedOrUnwelcomeWindowsAreNeverDroppedAndEscapeEndsATabDrag) {
+    DragInSession s;
+    DragInFacts ours = Moving(kDragged), closed = Moving(kDragged);
+    ours.ours = true;
+    closed.accepting = false;
+    for (const DragInFacts& f : {ours, closed}) {
+        EXPECT_EQ(DecideDragIn(WM_MOUSEMOVE, {10, 10}, f, s), DragInDecision{});
+        EXPECT_EQ(DecideDragIn(WM_LBUTTONUP, {10, 10}, f, s), DragInDecision{});
+    }
+    // A window whose size changes is being sized by a border, not moved.
+    DecideDragIn(WM_MOUSEMOVE, {500, 500}, Moving(kDragged), s);
+    EXPECT_EQ(DecideDragIn(WM_MOUSEMOVE, {10, 10}, Moving(kDragged, 350), s), DragInDecision{});
+    EXPECT_EQ(DecideDragIn(WM_LBUTTONUP, {10, 10}, Moving(kDragged, 350), s), DragInDecision{});
+
+    // A tab drag has the mouse, not the keyboard: the hook takes Escape wherever the focus is.
+    KeyState dragging;
+    dragging.tabDragging = true;
+    EXPECT_EQ(Decide(Down(VK_ESCAPE), dragging), Consume(KeyAction::CancelDrag));
+    EXPECT_EQ(Decide(Up(VK_ESCAPE), dragging), kPass);
+    EXPECT_EQ(Decide(Down(VK_ESCAPE), InFront(false)), kPass) << "no drag: the window's key";
 }
