@@ -51,12 +51,17 @@ enum CommandId : UINT {
     kCmdHelpWeb = 40039,
     kCmdSep1Help = 40040,
     kCmdHelpAbout = 40041,
+    kCmdRememberSettings = 40042,
+    kCmdRename = 40043,
+    kCmdRules = 40044,
 };
 
 // One item of the container's menu tree and the command behind it. The table of them is the
 // only place that names an item, gives its caption and id and says what it does.
 struct ContainerCommand {
-    enum Flags : unsigned { kChecked = 1, kHiddenAtLoad = 2 };
+    // kRemembered: what the command changes is kept in the settings file while remembering is
+    // on, written as soon as the command has run.
+    enum Flags : unsigned { kChecked = 1, kHiddenAtLoad = 2, kRemembered = 4 };
     int level;
     CommandId id;
     const wchar_t* name;

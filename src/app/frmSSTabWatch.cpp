@@ -107,6 +107,8 @@ void frmSSTab::Timer1_Timer() {
             HookInstalled = InstallKeyboardHook(*this);
 
         WatchCapturedWindows();
+        if (Tabs && CapturedWindows)
+            WatchRuledWindows();
     });
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
+#include <shlobj.h>
 
 using namespace merilane;
 using namespace merilane::test;
@@ -17,10 +18,22 @@ const std::wstring kIntroTitle = L"Main menu - Merilane 0.2.156 (beta) ";
 // merilane.exe started as its own process and driven from outside.
 class EndToEnd : public testing::Test {
   protected:
-    void Start(const std::wstring& exe = L"merilane.exe") {
+    // `anyTitle`: the container may be titled after another tab by the time it is found.
+    void Start(const std::wstring& exe = L"merilane.exe", bool anyTitle = false) {
         program = std::make_unique<ChildProcess>(ChildProcess::BinDir() + L"\\" + exe,
                                                  std::vector<std::wstring>{});
-        container = program->WaitForWindow(kIntroTitle, 20000);
+        WaitUntil(
+            [&] {
+                container = nullptr;
+                for (HWND w : program->Windows(anyTitle ? L"" : kIntroTitle)) {
+                    wchar_t cls[64] = {};
+                    GetClassNameW(w, cls, 64);
+                    if (std::wstring(cls) == L"MerilaneContainer")
+                        container = w;
+                }
+                return container != nullptr;
+            },
+            20000);
         ASSERT_NE(container, nullptr);
         strip = FindWindowExW(container, nullptr, WC_TABCONTROLW, nullptr);
         ASSERT_NE(strip, nullptr);
@@ -497,4 +510,135 @@ TEST_F(EndToEnd, TheAboutBoxShowsTheVersion) {
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 5000));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(container) != FALSE; }, 5000));
+}
+
+namespace {
+
+std::wstring UserSettingsFile() {
+    wchar_t appData[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    return std::wstring(appData) + L"\\Merilane\\merilane.ini";
+}
+
+void RemoveUserSettings() {
+    std::wstring file = UserSettingsFile();
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(file.substr(0, file.rfind(L'\\')).c_str());
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Every key below `key` whose name holds `word`, case aside.
+void KeysNaming(HKEY key, const std::wstring& path, const std::wstring& word,
+                std::vector<std::wstring>& found) {
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        std::wstring lower = name;
+        for (auto& c : lower)
+            c = towlower(c);
+        if (lower.find(word) != std::wstring::npos)
+            found.push_back(path + L"\\" + name);
+        HKEY sub = nullptr;
+        if (RegOpenKeyExW(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+            KeysNaming(sub, path + L"\\" + name, word, found);
+            RegCloseKey(sub);
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(EndToEnd, WithRememberingOffNoFileAndNoRegistryKeyIsWritten) {
+    std::wstring portable = ChildProcess::BinDir() + L"\\merilane.ini";
+    RemoveUserSettings();
+    ASSERT_FALSE(Exists(portable));
+    auto fixture = ChildProcess::Fixture({L"--title", L"Held without remembering"});
+    HWND held = fixture.WaitForWindow(L"Held without remembering");
+    ASSERT_NE(held, nullptr);
+    Start();
+    Pick({held});
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 2; }, 10000));
+    for (const wchar_t* item : {L"multirow", L"buttontabs", L"roundRobin", L"colors_default"})
+        Command(item);
+    {
+        BoxAnswerer box(L"Keybindings", IDOK, 10000, program->Pid());
+        Command(L"options_enable_keybindings");
+        ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 10000));
+    }
+    BoxAnswerer box(L"Merilane", IDOK, 10000, program->Pid());
+    Command(L"exit");
+    ASSERT_TRUE(program->WaitForExit(10000));
+    ExpectReleased(held);
+
+    EXPECT_FALSE(Exists(portable));
+    EXPECT_FALSE(Exists(UserSettingsFile()));
+    EXPECT_FALSE(Exists(UserSettingsFile().substr(0, UserSettingsFile().rfind(L'\\'))));
+    HKEY software = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &software), ERROR_SUCCESS);
+    std::vector<std::wstring> keys;
+    KeysNaming(software, L"HKCU\\Software", L"merilane", keys);
+    RegCloseKey(software);
+    EXPECT_TRUE(keys.empty()) << testing::PrintToString(keys);
+}
+
+TEST_F(EndToEnd, ARestartTakesTheLastTabSetBackInOrderWithItsNames) {
+    RemoveUserSettings();
+    struct Cleanup {
+        ~Cleanup() { RemoveUserSettings(); }
+    } cleanup;
+    const std::wstring first = L"文档 一", second = L"محرر 😀";
+    ChildProcess pair =
+        ChildProcess::Fixture({L"--title", first, L"--class", L"MerilaneKept", L"--window",
+                               L"--title", second, L"--class", L"MerilaneKept"});
+    // The same title in a window of another class is not the one that was in the tab.
+    ChildProcess decoy = ChildProcess::Fixture({L"--title", first, L"--class", L"MerilaneDecoy"});
+    HWND one = pair.WaitForWindow(first), two = pair.WaitForWindow(second);
+    HWND other = decoy.WaitForWindow(first);
+    ASSERT_TRUE(one && two && other);
+    Start();
+    Command(L"rememberSettings");
+    ASSERT_TRUE(WaitUntil([&] { return Exists(UserSettingsFile()); }, 10000));
+    Pick({one, two});
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 3; }, 15000));
+    const std::vector<HWND> order = listOrder;
+
+    // The first of them gets a name; its window's title changing afterwards leaves it alone.
+    ClickTab(strip, 1);
+    ASSERT_TRUE(WaitUntil([&] { return ActiveTab() == 2; }, 5000));
+    Command(L"rename");
+    HWND box = program->WaitForWindow(L"Rename tab");
+    ASSERT_NE(box, nullptr);
+    SendMessageW(ChildrenOf(box, L"Edit").at(0), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(L"Named 名"));
+    Click(ChildrenOf(box, L"Button", L"OK").at(0));
+    std::vector<std::wstring> captions{L"Main menu", L"Named 名", WindowText(order[1])};
+    ASSERT_TRUE(WaitUntil([&] { return RemoteTabCaptions(strip) == captions; }, 5000))
+        << testing::PrintToString(RemoteTabCaptions(strip));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return WindowText(container) == L"Named 名 - Merilane 0.2.156 (beta) "; }, 5000));
+
+    {
+        BoxAnswerer exitBox(L"Merilane", IDOK, 10000, program->Pid());
+        Command(L"exit");
+        ASSERT_TRUE(program->WaitForExit(10000));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ParentOf(one) == GetDesktopWindow(); }, 5000));
+    Start(L"merilane.exe", true);
+    EXPECT_TRUE(WaitUntil([&] { return RemoteTabCaptions(strip) == captions; }, 10000))
+        << testing::PrintToString(RemoteTabCaptions(strip));
+    EXPECT_TRUE(IsDescendantOf(order[0], container));
+    EXPECT_TRUE(IsDescendantOf(order[1], container));
+    EXPECT_FALSE(IsDescendantOf(other, container));
+
+    // Turning remembering off deletes the file on OK.
+    BoxAnswerer offBox(L"Merilane", IDOK, 10000, program->Pid());
+    Command(L"rememberSettings");
+    ASSERT_TRUE(WaitUntil([&] { return offBox.Answered(); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return !Exists(UserSettingsFile()); }, 5000));
 }
