@@ -609,8 +609,15 @@ TEST_F(EndToEnd, ARestartTakesTheLastTabSetBackInOrderWithItsNames) {
     const std::vector<HWND> order = listOrder;
 
     // The first of them gets a name; its window's title changing afterwards leaves it alone.
-    ClickTab(strip, 1);
-    ASSERT_TRUE(WaitUntil([&] { return ActiveTab() == 2; }, 5000));
+    // The click is done once its window is in front too: until then the watch may take the
+    // tab of the window in front back.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            ClickTab(strip, 1);
+            return WaitUntil([&] { return ActiveTab() == 2 && GetForegroundWindow() == order[0]; },
+                             1000);
+        },
+        8000));
     Command(L"rename");
     HWND box = program->WaitForWindow(L"Rename tab");
     ASSERT_NE(box, nullptr);

@@ -183,6 +183,8 @@ TEST(SettingsFile, RoundTripsThroughTheSystemAndBadFilesGiveDefaultsAndOneMessag
         EXPECT_FALSE(loaded.remember);
         EXPECT_NE(loaded.message.find(L"locked"), std::wstring::npos) << loaded.message;
     }
+    // A folder that cannot be made (a file stands in the way): the reason comes back.
+    EXPECT_NE(SaveSettings(path + L"\\sub\\merilane.ini", Unusual()), L"");
     EXPECT_EQ(DeleteSettings(path), L"");
     EXPECT_FALSE(LoadSettings(path).remember);
     EXPECT_EQ(LoadSettings(path).message, L"");
