@@ -56,6 +56,9 @@ void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 // refused as from the picker and taken once it answers. With `recordOnly` what is on the
 // desktop now is only noted as seen: rules take windows that appear after them.
 void WatchRuledWindows(bool recordOnly = false);
+// Whether a visible window not looked at yet is there while a capture rule is in force;
+// asks no window anything.
+bool RuledWindowAppeared();
 // Looks at once when the system says a window was made or shown, where it says so.
 void InstallWindowEventHook();
 void RemoveWindowEventHook();

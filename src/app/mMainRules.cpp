@@ -104,6 +104,17 @@ void WatchRuledWindows(bool recordOnly) {
     }
 }
 
+bool RuledWindowAppeared() {
+    if (!AnyCaptureRule())
+        return false;
+    std::vector<HWND> visible;
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&visible));
+    for (HWND hwnd : visible)
+        if (!g_seen.count(hwnd))
+            return true;
+    return false;
+}
+
 void InstallWindowEventHook() {
     if (!g_hook)
         g_hook.reset(SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, nullptr,

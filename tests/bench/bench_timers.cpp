@@ -190,6 +190,8 @@ void MeasureFollowing(HWND captured) {
         });
         IdleFor(40 * (i % 5));
         ShowWindowAsync(hwnd, SW_SHOWNORMAL);
+        // From the moment the system has it visible (the program shows it when it gets to it).
+        MsUntil([&] { return IsWindowVisible(hwnd) || Tabs->GetTabByHwnd(hwnd); }, 2000);
         ruled.push_back(MsUntil([&] { return Tabs->GetTabByHwnd(hwnd) != nullptr; }, 2000));
         program->Kill();
         MsUntil([&] { return !Tabs->GetTabByHwnd(hwnd); }, 2000);
