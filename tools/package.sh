@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds merilane.exe for x86_64 and i686 and makes, for each, a portable zip and a per-user
 # setup in build/dist:
-#   merilane-VERSION-ARCH.zip        merilane.exe, README.txt, LICENSE.txt
+#   merilane-VERSION-ARCH.zip        merilane.exe, merilane.ini, README.txt, LICENSE.txt
 #   merilane-VERSION-ARCH-setup.exe  NSIS setup, no administrator rights needed
 # VERSION is the one CMake's project() gives the version resource (the build writes it to
 # build/ARCH/version.txt). Every package is checked before its path is printed.
@@ -44,7 +44,11 @@ for arch in x86_64 i686; do
     zip="$dist/merilane-$version-$arch.zip"
     setup="$dist/merilane-$version-$arch-setup.exe"
     rm -f "$zip" "$setup"
-    (cd "$stage" && zip -q -X "$zip" merilane.exe README.txt LICENSE.txt)
+    # A settings file that says "not remembering" (UTF-16 with its byte-order mark, as Merilane
+    # writes it): a portable copy keeps its settings beside itself once remembering is on.
+    { printf '\xff\xfe'; printf '[Merilane]\r\nRemember=0\r\n' | iconv -f UTF-8 -t UTF-16LE; } \
+        >"$stage/merilane.ini"
+    (cd "$stage" && zip -q -X "$zip" merilane.exe merilane.ini README.txt LICENSE.txt)
 
     makensis -V2 -INPUTCHARSET UTF8 \
         "-DVERSION=$version" "-DTARGET=$target" \
@@ -55,8 +59,8 @@ for arch in x86_64 i686; do
     # What was written, not what was meant to be: the zip's own list and executable, and the
     # setup's own headers.
     listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-    [ "$listed" = "LICENSE.txt README.txt merilane.exe " ] ||
-        fail "$zip holds '$listed' instead of merilane.exe, README.txt and LICENSE.txt"
+    [ "$listed" = "LICENSE.txt README.txt merilane.exe merilane.ini " ] ||
+        fail "$zip holds '$listed' instead of merilane.exe, merilane.ini, README.txt and LICENSE.txt"
     check="$stage/check"
     unzip -q "$zip" merilane.exe -d "$check"
     for file in "$check/merilane.exe" "$setup"; do

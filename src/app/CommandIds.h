@@ -53,12 +53,17 @@ enum CommandId : UINT {
     kCmdHelpAbout = 40041,
     kCmdMoveLeft = 40042,
     kCmdMoveRight = 40043,
+    kCmdRememberSettings = 40044,
+    kCmdRename = 40045,
+    kCmdRules = 40046,
 };
 
 // One item of the container's menu tree and the command behind it. The table of them is the
 // only place that names an item, gives its caption and id and says what it does.
 struct ContainerCommand {
-    enum Flags : unsigned { kChecked = 1, kHiddenAtLoad = 2 };
+    // kRemembered: what the command changes is kept in the settings file while remembering is
+    // on, written as soon as the command has run.
+    enum Flags : unsigned { kChecked = 1, kHiddenAtLoad = 2, kRemembered = 4 };
     int level;
     CommandId id;
     const wchar_t* name;

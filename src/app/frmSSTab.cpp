@@ -74,6 +74,8 @@ void frmSSTab::Form_Load() {
     ContainerWindow = std::make_shared<CWindow>();
     ContainerWindow->Load(form);
     Tabs = std::make_shared<CSSTab>(*this, CapturedWindows);
+    m_loaded = LoadSettings();
+    ApplyPlacement();
     Show();
     Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
     Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
@@ -83,6 +85,9 @@ void frmSSTab::Form_Load() {
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));
     InitKeyMap();
     SetDefaultColors();
+    ApplyOptions();
+    WatchRuledWindows(true);
+    InstallWindowEventHook();
     EnableTimers();
     HideMenuItems();
 }

@@ -8,6 +8,8 @@
 #include "controls/UniqueOwner.h"
 #include "app/CommandIds.h"
 #include "app/MHiddenCommands.h"
+#include "app/Settings.h"
+#include "app/SettingsFile.h"
 #include "tabs/TabHost.h"
 #include "window/CSubClass.h"
 #include "window/MKeyboard.h"
@@ -101,6 +103,22 @@ class frmSSTab : public CForm,
     // The text of the tooltip of the tab at the 1-based position: its window's whole caption.
     std::wstring TabToolTip(int position) const;
 
+    // Remembering. The settings file in use: empty while remembering is off.
+    std::wstring SettingsFile;
+    // The tab set recorded at the latest end (or read at start), in tab order.
+    std::vector<RememberedTab> RememberedTabs;
+    // Writes what the options are now, with the recorded tab set, when remembering is on.
+    void SaveRemembered();
+    // Records the tabs as they are now (the end of the program or of the session) and saves.
+    void RecordTabSet();
+    // "Remember settings".
+    void SwitchRemembering();
+    // The windows of the recorded tab set that are running go into tabs again, in its order.
+    void RecaptureTabSet();
+    // "Rules...": the user's rules, kept in the settings file.
+    void ShowRules();
+    Settings CurrentSettings() const;
+
     // The command id of a menu item, the same in every run (0 for no item).
     static UINT MenuCommandId(const std::wstring& name);
 
@@ -144,6 +162,13 @@ class frmSSTab : public CForm,
     // "Customize icon" of the alt-tab group (with `altTabFirst`) or of the taskbar group.
     void ChangeContainerIcons(bool altTabFirst);
     void ShowAbout();
+    // At load: the remembered settings, when remembering is on, before the container shows
+    // (placement) and after (everything else).
+    LoadedSettings m_loaded;
+    void ApplyPlacement();
+    void ApplyOptions();
+    bool m_tabSetRecorded = false;
+    bool m_saveFailureTold = false;
     std::unique_ptr<frmAbout> m_about;
     void SetTabFont(UINT dpi);
     // One tick's work of Timer2; true when it did something.

@@ -31,10 +31,13 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
             cancel = true;
             return;
         }
+        // The box waited for the user; the tabs are recorded as they are now, before they go.
+        RecordTabSet();
         if (ContainerSubclass)
             ContainerSubclass->UnSubClass();
         ReleaseAllWindows(false);
     }
+    RecordTabSet();
     // Closing now would take a window that does not answer down with us: the container stays,
     // as it was.
     if (AnyWindowHeld() || (CapturedWindows && CapturedWindows->Count() > 0)) {
@@ -49,6 +52,7 @@ void frmSSTab::Form_QueryUnload(bool& cancel) {
     RemoveKeyboardHook();
     RemoveMouseHook();
     DragInTimer.SetEnabled(false);
+    RemoveWindowEventHook();
     Tabs.reset();
     ContainerWindow.reset();
     if (IntroForm) {
@@ -100,6 +104,7 @@ bool frmSSTab::QueryEndSession() {
     // The windows we hold are not top-level, so their programs would not be asked to save:
     // they go back to the desktop before the session ends. The session waits for one that
     // does not answer, since ending now would destroy it with us.
+    RecordTabSet();
     RunCommand([] { ReleaseAllWindows(false); });
     return !AnyWindowHeld();
 }
@@ -107,6 +112,7 @@ bool frmSSTab::QueryEndSession() {
 void frmSSTab::EndSession(bool ending) {
     if (!ending)
         return;
+    RecordTabSet();
     if (!CommandRunning()) {
         RunCommand([] {
             ReleaseAllWindows(false);

@@ -29,6 +29,7 @@ constexpr const wchar_t* kKeybindingLines = L"CTRL  + TAB\r\nSHIFT + TAB\r\nCTRL
 using Command = ContainerCommand;
 constexpr unsigned kChecked = Command::kChecked;
 constexpr unsigned kHidden = Command::kHiddenAtLoad;
+constexpr unsigned kKept = Command::kRemembered;
 
 void FlipMark(frmSSTab& form, const Command& command) {
     form.Menu.SetChecked(command.name, !form.Menu.Checked(command.name));
@@ -63,14 +64,14 @@ std::span<const ContainerCommand> ContainerCommands() {
         {1, kCmdExtra, L"extra", L"Options", 0, nullptr},
         {2, kCmdDebug, L"debug", L"Debug properties", kHidden,
          [](F&, const Command&) { ShowDebugProperties(); }},
-        {2, kCmdMultirow, L"multirow", L"Multirow", 0,
+        {2, kCmdMultirow, L"multirow", L"Multirow", kKept,
          [](F& f, const Command&) { f.SwitchTabStyle(false); }},
-        {2, kCmdButtontabs, L"buttontabs", L"Button tabs", 0,
+        {2, kCmdButtontabs, L"buttontabs", L"Button tabs", kKept,
          [](F& f, const Command&) { f.SwitchTabStyle(true); }},
-        {2, kCmdRoundRobin, L"roundRobin", L"Cycle tabbing", kChecked, FlipMark},
-        {2, kCmdOptionsEnableKeybindings, L"options_enable_keybindings", L"Enable keybindings", 0,
-         [](F& f, const Command&) { f.SwitchKeybindings(); }},
-        {2, kCmdKeybinding, L"keybinding", L"Keybinding", kHidden,
+        {2, kCmdRoundRobin, L"roundRobin", L"Cycle tabbing", kChecked | kKept, FlipMark},
+        {2, kCmdOptionsEnableKeybindings, L"options_enable_keybindings", L"Enable keybindings",
+         kKept, [](F& f, const Command&) { f.SwitchKeybindings(); }},
+        {2, kCmdKeybinding, L"keybinding", L"Keybinding", kHidden | kKept,
          [](F&, const Command&) { ShowKeyMappings(); }},
         {2, kCmdFonts, L"fonts", L"Fonts", kHidden, nullptr},
         {3, kCmdFontActiveTab, L"font_activeTab", L"Active tab", 0,
@@ -78,16 +79,16 @@ std::span<const ContainerCommand> ContainerCommands() {
         {3, kCmdFontInactivetab, L"fontInactivetab", L"InActive tab", 0, nullptr},
         {2, kCmdColors, L"colors", L"Colors", kHidden, nullptr},
         {3, kCmdColorsActivetab, L"colors_activetab", L"Active tab", 0, nullptr},
-        {4, kCmdAciveTabBackground, L"aciveTabBackground", L"Background", 0,
+        {4, kCmdAciveTabBackground, L"aciveTabBackground", L"Background", kKept,
          [](F&, const Command&) { PickColor(ActiveTabBackColor); }},
-        {4, kCmdActivetabFontColor, L"activetabFontColor", L"Font", 0,
+        {4, kCmdActivetabFontColor, L"activetabFontColor", L"Font", kKept,
          [](F&, const Command&) { PickColor(ActiveTabForeColor); }},
         {3, kCmdColInactivetabcolor, L"col_inactivetabcolor", L"InActive tab", 0, nullptr},
-        {4, kCmdInActiveFontColor, L"inActiveFontColor", L"Font", 0,
+        {4, kCmdInActiveFontColor, L"inActiveFontColor", L"Font", kKept,
          [](F&, const Command&) { PickColor(InactiveTabForeColor); }},
-        {4, kCmdInActiveBackgroundColor, L"inActiveBackgroundColor", L"Background", 0,
+        {4, kCmdInActiveBackgroundColor, L"inActiveBackgroundColor", L"Background", kKept,
          [](F&, const Command&) { PickColor(InactiveTabBackColor); }},
-        {3, kCmdColorsDefault, L"colors_default", L"Reset to default", 0,
+        {3, kCmdColorsDefault, L"colors_default", L"Reset to default", kKept,
          [](F& f, const Command&) {
              SetDefaultColors();
              f.TabStrip1.Refresh();
@@ -110,9 +111,13 @@ std::span<const ContainerCommand> ContainerCommands() {
          [](F& f, const Command&) { f.ChangeContainerIcons(false); }},
         {4, kCmdTaskbarUseActiveTabIcon, L"taskbar_useActiveTabIcon", L"Use active tab icon", 0,
          FlipMark},
+        {2, kCmdRememberSettings, L"rememberSettings", L"Remember settings", 0,
+         [](F& f, const Command&) { f.SwitchRemembering(); }},
+        {2, kCmdRules, L"rules", L"Rules...", 0, [](F& f, const Command&) { f.ShowRules(); }},
         {2, kCmdMnuActiveTab, L"mnuActiveTab", L"Active tab", 0, nullptr},
         {3, kCmdChangeCaption, L"changeCaption", L"Caption", 0,
          [](F&, const Command&) { ChangeActiveCaption(); }},
+        {3, kCmdRename, L"rename", L"Rename...", 0, [](F&, const Command&) { RenameActiveTab(); }},
         {3, kCmdSwitch, L"switch", L"Switch", kHidden, nullptr},
         {3, kCmdRelease, L"release", L"Release", 0,
          [](F&, const Command&) {
@@ -159,6 +164,8 @@ void frmSSTab::OnCommand(UINT id, UINT, HWND) {
             RunCommand([&c] {
                 if (ContainerForm)
                     c.run(*ContainerForm, c);
+                if (ContainerForm && (c.flags & kKept))
+                    ContainerForm->SaveRemembered();
             });
 }
 

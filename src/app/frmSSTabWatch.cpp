@@ -109,6 +109,8 @@ void frmSSTab::Timer1_Timer() {
         KeepMouseHook(*this);
 
         WatchCapturedWindows();
+        if (Tabs && CapturedWindows)
+            WatchRuledWindows();
     });
 }
 
@@ -163,6 +165,11 @@ bool frmSSTab::ClosedWindowsLeave() {
 void frmSSTab::Timer2_Timer() {
     bool acted = ClosedWindowsLeave();
     acted = Timer2_Tick() || acted;
+    // A window a rule may want has appeared: the look is not left to the slower watch.
+    if (!CommandRunning() && Tabs && CapturedWindows && RuledWindowAppeared()) {
+        RunCommand([] { WatchRuledWindows(); });
+        acted = true;
+    }
     // Waking a hundred times a second costs more than the program may spend idle, so the
     // timer slows down while nothing changes; the first change it sees speeds it up again.
     HWND foreground = GetForegroundWindow();

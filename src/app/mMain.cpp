@@ -133,6 +133,32 @@ void ChangeActiveCaption() {
     RefocusActiveTab();
 }
 
+void RenameActiveTab() {
+    auto window = Tabs ? Tabs->GetActiveChildWindow() : nullptr;
+    if (!window || (ContainerForm && ContainerForm->IsIntroScreen(window->hWnd)))
+        return;
+    auto answer = InputBox(L"The name the tab shows instead of the window's title (leave it empty "
+                           L"to show the title again):",
+                           L"Rename tab", window->Name);
+    // The box waited for the user: the tab may have gone meanwhile.
+    if (answer && CapturedWindows && CapturedWindows->item(window->hWnd) == window) {
+        window->Name = Trim(*answer);
+        ShowTabCaption(*window);
+    }
+    RefocusActiveTab();
+}
+
+void ShowTabCaption(const CWindow& window) {
+    if (!Tabs || !ContainerForm)
+        return;
+    std::wstring caption = window.ReplacedCaption(0);
+    if (TabPtr tab = Tabs->GetTabByHwnd(window.hWnd))
+        Tabs->ChangeTabCaption(tab, caption);
+    TabPtr active = Tabs->GetActiveTab();
+    if (active && active->Tag() == window.hWnd)
+        ContainerForm->SetCaption(FormatTitle(caption + L" - %d"));
+}
+
 void RefocusActiveTab() {
     if (!Tabs || !ContainerForm)
         return;

@@ -42,6 +42,7 @@ enum class CaptureRefusal {
     MoreRights,    // its program runs with more rights: Windows drops what we would send it
     SystemRefused, // the system would not give it a new parent
     NoTab,         // the tab strip would not take another tab
+    Excluded,      // one of the user's rules keeps it out
 };
 // What keeps the window from being captured before anything is tried on it.
 CaptureRefusal RefusalOf(HWND hwnd);
@@ -58,7 +59,26 @@ void ReleaseWindowAt(HWND hwnd, POINT topLeft);
 void ReleaseAllWindows(bool closeWindows);
 void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 
+// The user's rules at work. Windows that have become visible since the last look and that a
+// capture rule matches go into tabs (with the rule's name); one that does not answer is
+// refused as from the picker and taken once it answers. With `recordOnly` what is on the
+// desktop now is only noted as seen: rules take windows that appear after them.
+void WatchRuledWindows(bool recordOnly = false);
+// Whether a visible window not looked at yet is there while a capture rule is in force;
+// asks no window anything.
+bool RuledWindowAppeared();
+// Looks at once when the system says a window was made or shown, where it says so.
+void InstallWindowEventHook();
+void RemoveWindowEventHook();
+// A window the user released is not taken by a rule again until it is closed.
+void NoteReleasedByHand(HWND hwnd);
+
 void ChangeActiveCaption();
+// "Rename...": the active tab shows the name typed instead of its window's title, until an
+// empty name is given.
+void RenameActiveTab();
+// The tab of the window, and the container when the window is in front, show its caption now.
+void ShowTabCaption(const CWindow& window);
 void RefocusActiveTab();
 
 bool IsOwnWindow(HWND hwnd, bool includeContainer);

@@ -5,6 +5,7 @@
 #include "app/mMainShared.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
+#include "selection/WindowRules.h"
 #include "selection/frmTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
@@ -163,6 +164,8 @@ CaptureRefusal RefusalOf(HWND hwnd) {
             return CaptureRefusal::Shell;
     if (RunsWithMoreRights(pid))
         return CaptureRefusal::MoreRights;
+    if (!intro && ExcludedByRules(hwnd))
+        return CaptureRefusal::Excluded;
     return CaptureRefusal::None;
 }
 
@@ -177,6 +180,8 @@ std::wstring RefusalText(CaptureRefusal refusal) {
     case CaptureRefusal::MoreRights:
         return L"its program runs with more rights than Merilane, and Windows would not let "
                L"Merilane hold it";
+    case CaptureRefusal::Excluded:
+        return L"one of your rules (Options > Rules...) keeps it out";
     case CaptureRefusal::NoTab:
         return L"Merilane could not make a tab for it";
     case CaptureRefusal::SystemRefused:

@@ -68,6 +68,7 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
     if (!window)
         Raise(kObjectRequired, L"The window is not captured");
     auto tabNow = [&] { return removeTab || !Tabs ? nullptr : Tabs->GetTabByHwnd(hwnd); };
+    NoteReleasedByHand(hwnd);
     if (g_releasing.count(hwnd))
         return tabNow(); // on its way out already
     detail::ReceiveLateMoves();

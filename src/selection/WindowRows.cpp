@@ -1,4 +1,6 @@
 #include "selection/WindowRows.h"
+#include "selection/WindowRules.h"
+#include "window/CWindow.h"
 #include "controls/CIcon.h"
 #include "controls/Error.h"
 #include "controls/Handles.h"
@@ -77,6 +79,17 @@ void WindowRows::Refresh() {
         HWND hwnd = m_tasks.hWnd(i);
         std::wstring key = RowKey(hwnd);
         std::wstring caption = m_tasks.Caption(i);
+        // A window the user's rules keep out is not offered.
+        if (const WindowRule* rule =
+                Rules().empty() ? nullptr
+                                : DecidingRule(Rules(), {ProcessOf(pid).fileName,
+                                                         CWindow::GetWindowClassName(hwnd),
+                                                         CWindow::GetWindowCaptionText(hwnd)});
+            rule && rule->action == RuleAction::Exclude) {
+            if (m_list.Contains(key))
+                m_list.Remove(key);
+            continue;
+        }
         bool added = false;
         IgnoringFailure([&] {
             if (!m_list.Contains(key)) {

@@ -298,7 +298,8 @@ bool CWindow::IsDialogBox() const {
 }
 
 std::wstring CWindow::ReplacedCaption(std::optional<int> length) const {
-    std::wstring text = ReplaceAll(Caption, L"%t", GetWindowCaptionText(hWnd));
+    std::wstring text =
+        Name.empty() ? ReplaceAll(Caption, L"%t", GetWindowCaptionText(hWnd)) : Name;
     if (length) {
         if (*length > 32764)
             Raise(kOverflow);

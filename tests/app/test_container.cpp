@@ -78,17 +78,19 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
     HMENU options = GetSubMenu(bar, 1);
     EXPECT_EQ(MenuTexts(options),
               (std::vector<std::wstring>{L"Multirow", L"Button tabs", L"Cycle tabbing",
-                                         L"Enable keybindings", L"Active tab", L"Help"}));
-    HMENU activeTab = GetSubMenu(options, 4);
-    EXPECT_EQ(MenuTexts(activeTab),
-              (std::vector<std::wstring>{L"Caption", L"Release", L"Move left", L"Move right"}));
-    EXPECT_EQ(MenuTexts(GetSubMenu(options, 5)),
+                                         L"Enable keybindings", L"Remember settings", L"Rules...",
+                                         L"Active tab", L"Help"}));
+    HMENU activeTab = GetSubMenu(options, 6);
+    EXPECT_EQ(MenuTexts(activeTab), (std::vector<std::wstring>{L"Caption", L"Rename...", L"Release",
+                                                               L"Move left", L"Move right"}));
+    EXPECT_EQ(MenuTexts(GetSubMenu(options, 7)),
               (std::vector<std::wstring>{L"Merilane online", L"", L"About Merilane..."}));
 
     auto& menu = ContainerForm->Menu;
     EXPECT_TRUE(menu.Checked(L"roundRobin"));
     EXPECT_TRUE(menu.Checked(L"options_enable_keybindings"));
     EXPECT_TRUE(menu.Checked(L"alttab_overlap"));
+    EXPECT_FALSE(menu.Checked(L"rememberSettings"));
     EXPECT_FALSE(menu.Checked(L"alttab_useActiveTabIcon"));
     EXPECT_FALSE(menu.Checked(L"taskbar_useActiveTabIcon"));
     EXPECT_EQ(menu.Checked(L"multirow"), ContainerForm->TabStrip1.MultiRow());

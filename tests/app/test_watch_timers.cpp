@@ -10,6 +10,7 @@
 #include "controls/CTimer.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
+#include "selection/WindowRules.h"
 #include "window/MKeyboard.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -259,4 +260,66 @@ TEST(WatchRules, CaptionsMenuEntriesAndTheQuickerTimersRhythm) {
     EXPECT_EQ(r.interval, kCalmInterval);
     EXPECT_EQ(NextRhythm(r.calmTicks, false).interval, kCalmInterval);
     EXPECT_EQ(NextRhythm(r.calmTicks, true).interval, kBusyInterval);
+}
+
+TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
+    struct RulesGone {
+        ~RulesGone() { Rules().clear(); }
+    } gone;
+    Rules() = {
+        {L"out", true, {}, {MatchKind::Equals, L"MerilaneRuleOut"}, {}, RuleAction::Exclude},
+        {L"off", false, {}, {MatchKind::Equals, L"MerilaneRuled"}, {}, RuleAction::Exclude},
+        {L"take",
+         true,
+         {MatchKind::Equals, L"MERILANE_fixture.exe"},
+         {MatchKind::Wildcard, L"merilane*rul?d"},
+         {},
+         RuleAction::Capture,
+         L"By rule"},
+        {L"all", true, {}, {}, {}, RuleAction::Capture},
+    };
+    WatchRuledWindows(true);
+    HWND container = session.Container();
+    // Shown from here, so that the time counts from the moment it becomes visible.
+    auto show = [&](const std::wstring& title, const std::wstring& cls) {
+        programs.push_back(std::make_unique<ChildProcess>(
+            ChildProcess::Fixture({L"--title", title, L"--class", cls, L"--hidden"})));
+        HWND hwnd = nullptr;
+        WaitUntil([&] {
+            auto found = programs.back()->Windows(title, false);
+            hwnd = found.empty() ? nullptr : found.front();
+            return hwnd != nullptr;
+        });
+        ShowWindowAsync(hwnd, SW_SHOWNORMAL);
+        return hwnd;
+    };
+    HWND ruled = show(L"Taken by a rule", L"MerilaneRuled");
+    ASSERT_NE(ruled, nullptr);
+    double shownAt = NowMs();
+    ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(ruled, container); }, 3000));
+    double ms = NowMs() - shownAt;
+    std::cout << "shown to captured by a rule: " << ms << " ms\n";
+    EXPECT_LT(ms, 500);
+    EXPECT_TRUE(WaitUntil([&] { return TabCaption(ruled) == L"By rule"; }, 1000));
+
+    // Given back by hand, it stays out until it is closed.
+    auto window = CapturedWindows->item(ruled);
+    ReleaseWindow(ruled, window->LastHwnd, kReleaseNormal, true);
+    ASSERT_TRUE(WaitUntil([&] { return ParentOf(ruled) == GetDesktopWindow(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !AnyWindowHeld(); }, 5000));
+    Pump(700);
+    EXPECT_FALSE(IsDescendantOf(ruled, container));
+
+    // The exclusion comes first; the catch-all rule takes anything else, but never ours.
+    HWND out = show(L"Kept out", L"MerilaneRuleOut");
+    HWND own = CreateWindowExW(0, L"STATIC", L"Merilane's own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                               0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND any = show(L"Anything else", L"MerilaneOther");
+    EXPECT_TRUE(WaitUntil([&] { return IsDescendantOf(any, container); }, 3000));
+    Pump(500);
+    EXPECT_FALSE(IsDescendantOf(out, container));
+    EXPECT_EQ(RefusalOf(out), CaptureRefusal::Excluded);
+    EXPECT_FALSE(IsDescendantOf(own, container));
+    EXPECT_EQ(CapturedWindows->Count(), 2); // the intro screen and "Anything else"
+    DestroyWindow(own);
 }

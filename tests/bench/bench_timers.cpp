@@ -10,6 +10,7 @@
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
 #include "selection/CTaskList.h"
+#include "selection/WindowRules.h"
 #include "tabs/CSSTab.h"
 #include <windows.h>
 #include <algorithm>
@@ -174,6 +175,29 @@ void MeasureFollowing(HWND captured) {
         MsUntil([&] { return !IsWindow(hwnd); }, 2000);
         closes.push_back(MsUntil([&] { return !Tabs->GetTabByHwnd(hwnd); }, 2000));
     }
+    // A window that a capture rule matches, from the moment it is shown to its tab.
+    std::vector<double> ruled;
+    Rules() = {{L"bench", true, {}, {MatchKind::Equals, L"MerilaneBenchRuled"}, {}}};
+    WatchRuledWindows(true);
+    for (int i = 0; i < 10; ++i) {
+        auto program = std::make_unique<ChildProcess>(ChildProcess::Fixture(
+            {L"--title", L"Ruled", L"--class", L"MerilaneBenchRuled", L"--hidden"}));
+        HWND hwnd = nullptr;
+        WaitUntil([&] {
+            auto found = program->Windows(L"Ruled", false);
+            hwnd = found.empty() ? nullptr : found.front();
+            return hwnd != nullptr;
+        });
+        IdleFor(40 * (i % 5));
+        ShowWindowAsync(hwnd, SW_SHOWNORMAL);
+        // From the moment the system has it visible (the program shows it when it gets to it).
+        MsUntil([&] { return IsWindowVisible(hwnd) || Tabs->GetTabByHwnd(hwnd); }, 2000);
+        ruled.push_back(MsUntil([&] { return Tabs->GetTabByHwnd(hwnd) != nullptr; }, 2000));
+        program->Kill();
+        MsUntil([&] { return !Tabs->GetTabByHwnd(hwnd); }, 2000);
+    }
+    Rules().clear();
+    Report("shown window to its tab by a rule", ruled);
     Report("title change to tab caption", titles);
     Report("closed window to its tab gone", closes);
 }

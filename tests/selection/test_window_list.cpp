@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "ThreadWindow.h"
 #include "selection/CTLWindowList.h"
+#include "selection/WindowRules.h"
 #include "selection/frmTaskList.h"
 #include "controls/Handles.h"
 #include <commctrl.h>
@@ -68,6 +69,16 @@ TEST_F(WindowList, RowsFollowTheDesktopInPlace) {
     writes = rows.CellWrites();
     list.RefreshTaskList();
     EXPECT_EQ(rows.CellWrites(), writes);
+
+    // A window the user's rules keep out is not offered, and is again once they let it be.
+    Rules() = {
+        {L"out", true, {}, {}, {MatchKind::StartsWith, L"listed SECOND"}, RuleAction::Exclude}};
+    list.RefreshTaskList();
+    Rules().clear();
+    EXPECT_FALSE(rows.Contains(Key(h2)));
+    EXPECT_TRUE(rows.Contains(Key(h1)));
+    list.RefreshTaskList();
+    EXPECT_TRUE(rows.Contains(Key(h2)));
 
     // A selected window that goes takes the selection with it.
     rows.SetSelected(Key(h2), true);

@@ -1,0 +1,31 @@
+#pragma once
+#include "app/Settings.h"
+#include <string>
+
+namespace merilane {
+
+// The one settings file. Until the user turns remembering on, none is read or written: the
+// file's existence (with its Remember key) is what says remembering is on, nothing else.
+
+// merilane.ini beside merilane.exe when a file of that name is there and writable (the
+// portable zip), otherwise %APPDATA%\Merilane\merilane.ini.
+std::wstring SettingsPath();
+
+struct LoadedSettings {
+    bool remember = false;
+    std::wstring path;    // the file that was read; empty when there is none
+    Settings settings;    // the defaults unless remember
+    std::wstring message; // for the user; empty when all was well
+};
+// Reads the file at `path` (SettingsPath() when empty). A file that cannot be read or is not
+// one Merilane wrote gives the defaults, remembering off, and a message naming it; values it
+// cannot use are left at their defaults and named.
+LoadedSettings LoadSettings(const std::wstring& path = {});
+
+// Writes the file whole or not at all: a temporary file in the same folder, then put in the
+// place of the old one. Empty when done, else why not.
+std::wstring SaveSettings(const std::wstring& path, const Settings& settings, bool remember = true);
+// Empty when done (or when there was nothing to delete), else why not.
+std::wstring DeleteSettings(const std::wstring& path);
+
+} // namespace merilane
