@@ -46,7 +46,8 @@ TEST_F(EndToEnd, TabsMoveByDragAndMenuAndLeaveByMiddleClickOrDragOutWithTheirTex
     RECT last = TabRect(strip, 3);
     DragPointer({Centre(TabRect(strip, 1)), {last.right - 3, Centre(last).y}});
     EXPECT_TRUE(order({nullptr, b, c, a}));
-    EXPECT_TRUE(ActiveTab() == 4 && IsWindowVisible(ParentOf(a)));
+    EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 4 && IsWindowVisible(ParentOf(a)); }, 5000))
+        << ActiveTab();
     // CTRL + digit follows the new order (the bindings come with the watch's first tick).
     EXPECT_TRUE(WaitUntil(
         [&] {
