@@ -1,6 +1,7 @@
 #include "window/GiveBack.h"
 #include "window/CWindow.h"
 #include "controls/Handles.h"
+#include "controls/MInput.h"
 #include <iterator>
 
 namespace merilane {
@@ -57,6 +58,11 @@ HWND SetParentAndFixStyle(HWND hwnd, HWND newParent, LONG originalStyle) noexcep
     // Refused: the window is where it was, and its style is not touched.
     if (!previous)
         return nullptr;
+    // The move joined its input to that of the new parent's thread; undone before anything
+    // else can hang, or every change of focus there would wait on this window's thread.
+    if (!IsDesktopParent(newParent))
+        SeparateInput(GetWindowThreadProcessId(newParent, nullptr),
+                      GetWindowThreadProcessId(hwnd, nullptr));
     // Read-modify-write, each followed by a frame repaint, as the window's own thread would.
     auto switchBits = [&](LONG off, LONG on) {
         LONG style = GetWindowLongW(hwnd, GWL_STYLE);
