@@ -17,10 +17,13 @@ struct Ending {
     std::vector<std::wstring> failingArgs; // none: a thread started from outside meets a fault
     DWORD exitCode;
     const wchar_t* told; // what the box says happened
+    // Whether a report can be written; where not, its folder cannot be made (and the report,
+    // slow under Wine, is not waited for).
+    bool report = false;
 };
 
 const Ending kEndings[] = {
-    {"AccessViolationOnAThreadStartedFromOutside", {}, 0xC0000005, L"an access violation"},
+    {"AccessViolationOnAThreadStartedFromOutside", {}, 0xC0000005, L"an access violation", true},
     {"AccessViolationOnTheUiThread",
      {L"--fault", L"access"},
      0xC0000005,
@@ -32,7 +35,11 @@ const Ending kEndings[] = {
      {L"--fault", L"illegal", L"--on-thread"},
      0xC000001D,
      L"an illegal instruction (0xC000001D) on another of its threads"},
-    {"StackOverflowOnTheUiThread", {L"--fault", L"overflow"}, 0xC00000FD, L"a stack overflow"},
+    {"StackOverflowOnTheUiThread",
+     {L"--fault", L"overflow"},
+     0xC00000FD,
+     L"a stack overflow",
+     true},
     {"Terminate", {L"--fault", L"terminate"}, 3, L"std::terminate"},
     {"AbortOnAnotherThread", {L"--fault", L"abort", L"--on-thread"}, 3, L"an abort on another"},
 };
@@ -47,9 +54,15 @@ class LastRescue : public testing::TestWithParam<Ending> {
     // title, each with typed text in its edit control.
     void StartHolding(const std::vector<std::wstring>& names, const Ending& ending) {
         const std::vector<std::wstring>& args = ending.failingArgs;
+        std::wstring bin = ChildProcess::BinDir();
+        // A file where the folder of reports would begin: none can be made under it.
+        wchar_t local[MAX_PATH] = L"";
+        GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+        if (!ending.report)
+            SetEnvironmentVariableW(L"LOCALAPPDATA", (bin + L"\\merilane.exe").c_str());
         program = std::make_unique<ChildProcess>(
-            ChildProcess::BinDir() + (args.empty() ? L"\\merilane.exe" : L"\\merilane_failing.exe"),
-            args);
+            bin + (args.empty() ? L"\\merilane.exe" : L"\\merilane_failing.exe"), args);
+        SetEnvironmentVariableW(L"LOCALAPPDATA", local);
         container = program->WaitForWindow(L"Main menu - Merilane 0.2.156 (beta) ", 20000);
         ASSERT_NE(container, nullptr);
         ASSERT_NO_FATAL_FAILURE(Hold(names));
@@ -134,7 +147,9 @@ TEST_P(LastRescue, EveryHeldWindowComesBackWholeAndTheProgramEndsInFailure) {
     EXPECT_NE(box.Text().find(ending.told), std::wstring::npos) << box.Text();
     EXPECT_NE(box.Text().find(L"1 window of another program was given back"), std::wstring::npos)
         << box.Text();
-    EXPECT_NE(box.Text().find(L"\\Merilane\\crashes\\merilane-"), std::wstring::npos);
+    EXPECT_NE(box.Text().find(ending.report ? L"\\Merilane\\crashes\\merilane-"
+                                            : L"No report could be saved."),
+              std::wstring::npos);
     EXPECT_EQ(ExitCode(), ending.exitCode);
     ExpectWhole(0);
 }
@@ -149,7 +164,8 @@ class LastRescueOfSeveral : public LastRescue {};
 // A program that does not answer holds up only its own window: the others are out before the
 // user is told, and the program ends only once the hung one is out too.
 TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungOne) {
-    const Ending& fault = kEndings[0];
+    Ending fault = kEndings[0];
+    fault.report = false;
     ASSERT_NO_FATAL_FAILURE(StartHolding({L"First", L"Stuck", L"Third"}, fault));
     const UINT hangNow = WM_APP + 77;
     HangFixtureOn(held[1], hangNow, 60000);
@@ -181,7 +197,8 @@ TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungO
 // and through a single release, the breakdown gives back the one window still inside, and every
 // window ends on the desktop once and whole.
 TEST_F(LastRescueOfSeveral, GivesBackWhatIsHeldAfterReleasesAndNothingElse) {
-    const Ending& fault = kEndings[0];
+    Ending fault = kEndings[0];
+    fault.report = false;
     ASSERT_NO_FATAL_FAILURE(StartHolding({L"Out with all 1", L"Out with all 2"}, fault));
     Command(L"releaseAll");
     for (HWND w : held)
