@@ -5,6 +5,7 @@
 #include "app/frmSSTab.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 using namespace merilane;
@@ -67,8 +68,9 @@ class LastRescue : public testing::TestWithParam<Ending> {
         ASSERT_NE(container, nullptr);
         ASSERT_NO_FATAL_FAILURE(Hold(names));
     }
-    // Starts a fixture window per title, types into it and captures them all through the picker.
-    void Hold(const std::vector<std::wstring>& names) {
+    // Starts a fixture window per title, types into it and captures them all through the picker;
+    // `beforeOk` runs just before the picker's OK.
+    void Hold(const std::vector<std::wstring>& names, const std::function<void()>& beforeOk = {}) {
         std::vector<HWND> picked;
         for (const std::wstring& title : names) {
             fixtures.push_back(ChildProcess::Fixture({L"--title", title, L"--edit"}));
@@ -85,6 +87,11 @@ class LastRescue : public testing::TestWithParam<Ending> {
         for (HWND w : picked) {
             ASSERT_TRUE(WaitUntil([&] { return list.RowOf(w) >= 0; }));
             list.Select(list.RowOf(w), true);
+        }
+        if (beforeOk) {
+            beforeOk();
+            Click(ChildrenOf(picker, L"Button", L"OK").at(0));
+            return;
         }
         Click(ChildrenOf(picker, L"Button", L"OK").at(0));
         for (HWND w : picked)
@@ -194,8 +201,9 @@ TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungO
 }
 
 // What is held is on record, and only that: after windows went in and out through "Release all"
-// and through a single release, the breakdown gives back the one window still inside, and every
-// window ends on the desktop once and whole.
+// and through a single release, and one was refused halfway in (it stopped answering while it
+// moved), the breakdown gives back the one window still inside, and every window ends on the
+// desktop once and whole.
 TEST_F(LastRescueOfSeveral, GivesBackWhatIsHeldAfterReleasesAndNothingElse) {
     Ending fault = kEndings[0];
     fault.report = false;
@@ -207,6 +215,14 @@ TEST_F(LastRescueOfSeveral, GivesBackWhatIsHeldAfterReleasesAndNothingElse) {
     Command(L"release"); // the active tab's window, whichever it is
     auto out = [&](size_t i) { return ParentOf(held[i]) == GetDesktopWindow(); };
     ASSERT_TRUE(WaitUntil([&] { return out(2) || out(3); }, 10000));
+    {
+        BoxAnswerer refusal(L"Merilane", IDOK, 30000, program->Pid());
+        ASSERT_NO_FATAL_FAILURE(
+            Hold({L"Halfway"}, [&] { HangFixtureOn(held.back(), WM_WINDOWPOSCHANGING, 5000); }));
+        ASSERT_TRUE(WaitUntil([&] { return refusal.Answered(); }, 10000));
+        EXPECT_NE(refusal.Text().find(L"was not put in a tab"), std::wstring::npos);
+    }
+    ASSERT_TRUE(FixtureHangs(held.back()));
 
     BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
     Fail(fault);
