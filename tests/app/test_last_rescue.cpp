@@ -169,7 +169,8 @@ class LastRescueOfSeveral : public LastRescue {};
 } // namespace
 
 // A program that does not answer holds up only its own window: the others are out before the
-// user is told, and the program ends only once the hung one is out too.
+// user is told, and the program ends only once the hung one is out too, even if it meets a
+// second fault meanwhile.
 TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungOne) {
     Ending fault = kEndings[0];
     fault.report = false;
@@ -195,6 +196,9 @@ TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungO
         EXPECT_TRUE(IsWindow(held[1]));
         EXPECT_TRUE(program->Running());
     }
+    // A second fault, on another thread, while the rescue waits: the rescue goes on.
+    Fail(fault);
+    Pump(300);
     EndFixtureHang(held[1]);
     EXPECT_EQ(ExitCode(), fault.exitCode);
     ExpectWhole(1);
