@@ -281,7 +281,7 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
     WatchRuledWindows(true);
     HWND container = session.Container();
     // Shown from here, so that the time counts from the moment it becomes visible.
-    auto show = [&](const std::wstring& title, const std::wstring& cls) {
+    auto show = [&](const std::wstring& title, const std::wstring& cls, UINT hangOn = 0) {
         programs.push_back(std::make_unique<ChildProcess>(
             ChildProcess::Fixture({L"--title", title, L"--class", cls, L"--hidden"})));
         HWND hwnd = nullptr;
@@ -290,6 +290,8 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
             hwnd = found.empty() ? nullptr : found.front();
             return hwnd != nullptr;
         });
+        if (hangOn)
+            HangFixtureOn(hwnd, hangOn, 60000);
         ShowWindowAsync(hwnd, SW_SHOWNORMAL);
         return hwnd;
     };
@@ -322,4 +324,14 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
     EXPECT_FALSE(IsDescendantOf(own, container));
     EXPECT_EQ(CapturedWindows->Count(), 2); // the intro screen and "Anything else"
     DestroyWindow(own);
+
+    // One that stops answering as it appears is refused as from the picker, once, and taken
+    // as soon as it answers.
+    BoxAnswerer box(L"Merilane", IDOK);
+    HWND slow = show(L"Slow to answer", L"MerilaneRuled", WM_WINDOWPOSCHANGED);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 5000));
+    EXPECT_NE(box.Text().find(L"does not respond"), std::wstring::npos) << box.Text();
+    EXPECT_FALSE(IsDescendantOf(slow, container));
+    EndFixtureHang(slow);
+    EXPECT_TRUE(WaitUntil([&] { return IsDescendantOf(slow, container); }, 5000));
 }
