@@ -12,6 +12,7 @@
 #include "tabs/CWindows.h"
 #include "selection/WindowRules.h"
 #include "window/MKeyboard.h"
+#include "window/MMouse.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <atomic>
@@ -148,6 +149,27 @@ TEST(WatchHook, InstalledOnceAndOnlyAfterTheProgramFirstHasTheForeground) {
     SetForegroundWindow(session.Container());
     Pump(500);
     EXPECT_EQ(KeyboardHookHandle.get(), installed) << "installed once";
+}
+
+// The system drops a low-level hook that once took too long, without a word; the watch sees
+// the pointer move with no call of the hook and puts it back.
+TEST(WatchHook, AMouseHookTheSystemDroppedIsPutBack) {
+    ContainerSession session;
+    ContainerForm->EnableTimers();
+    ASSERT_TRUE(WaitUntil([] { return static_cast<bool>(MouseHookHandle); }, 3000));
+    UnhookWindowsHookEx(MouseHookHandle.get());
+    uint64_t calls = MouseHookCalls();
+    int moves = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            INPUT move{INPUT_MOUSE};
+            move.mi.dx = (++moves % 2) ? 3 : -3;
+            move.mi.dwFlags = MOUSEEVENTF_MOVE;
+            SendInput(1, &move, sizeof(move));
+            Pump(50);
+            return MouseHookCalls() > calls;
+        },
+        5000));
 }
 
 TEST(WatchPicker, TicksWhileThePickerIsOpenNeverOpenASecondOne) {
