@@ -99,15 +99,19 @@ TEST_F(EndToEnd, AWindowDraggedOntoTheTabsGoesInAtTheMarkAndNowhereElse) {
     auto gapAfterIntro = [&] {
         return POINT{TabRect(strip, 1).left + 3, Centre(TabRect(strip, 1)).y};
     };
-    // Over the tabs and away again, or Escape before the drop: nothing is taken.
+    // Over the tabs and away again, Escape before the drop, or a drop on the container's own
+    // caption: nothing is taken.
     POINT away{box.right + 200, 900};
     DragPointer({CaptionPoint(passing), gapAfterIntro(), away}, false,
                 [&] { return InMoveLoop(passing); });
     DragPointer({CaptionPoint(passing), gapAfterIntro()}, true,
                 [&] { return InMoveLoop(passing); });
+    DragPointer({CaptionPoint(passing), CaptionPoint(container)}, false,
+                [&] { return InMoveLoop(passing); });
     Pump(1000);
     EXPECT_TRUE(home(passing));
     EXPECT_EQ(Tabs(), 2);
+    SetWindowPos(passing, HWND_TOP, box.right + 10, 400, 300, 200, SWP_SHOWWINDOW);
 
     // Dropped before the second tab, it becomes the second tab, shown and selected.
     DragPointer({CaptionPoint(dropped), gapAfterIntro()}, false,
