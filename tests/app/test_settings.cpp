@@ -233,6 +233,22 @@ TEST(SettingsFile, EveryRememberedOptionComesBackInTheNextSession) {
     RECT where{40, 50, 740, 560};
     {
         ContainerSession session;
+        {
+            // Where no file can be written (a file stands where its folder would be), turning
+            // remembering on says so, and it stays off.
+            wchar_t appData[MAX_PATH] = L"", self[MAX_PATH] = L"";
+            GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+            GetModuleFileNameW(nullptr, self, MAX_PATH);
+            SetEnvironmentVariableW(L"APPDATA", self);
+            BoxAnswerer box(L"Merilane", IDOK);
+            PostMessageW(session.Container(), WM_COMMAND,
+                         frmSSTab::MenuCommandId(L"rememberSettings"), 0);
+            bool answered = WaitUntil([&] { return box.Answered(); });
+            SetEnvironmentVariableW(L"APPDATA", appData);
+            ASSERT_TRUE(answered);
+            EXPECT_NE(box.Text().find(L"cannot save"), std::wstring::npos) << box.Text();
+            EXPECT_FALSE(ContainerForm->Menu.Checked(L"rememberSettings"));
+        }
         PostMessageW(session.Container(), WM_COMMAND, frmSSTab::MenuCommandId(L"rememberSettings"),
                      0);
         ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesW(path.c_str()) != ~0u; }));
