@@ -2,6 +2,9 @@
 #include "controls/Text.h"
 #include <cwchar>
 #include <cwctype>
+#include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace merilane {
 namespace {
@@ -365,29 +368,26 @@ IniSections SettingsSections(const Settings& s) {
             {kRulesSection, RuleLines(s.rules)}};
 }
 
+namespace {
+
+// What each escape stands for: quotes and line breaks, which the profile functions would strip
+// or cut at, and the escape mark itself.
+constexpr std::pair<wchar_t, wchar_t> kEscapes[] = {
+    {L'\\', L'\\'}, {L'\r', L'r'}, {L'\n', L'n'}, {L'"', L'q'}, {L'\'', L'a'}};
+
+} // namespace
+
 std::wstring EscapeValue(const std::wstring& text) {
-    // Every value is closed in "|" marks, which keeps blanks at either end; quotes and line
-    // breaks, which the profile functions would strip or cut at, are written as escapes.
+    // Every value is closed in "|" marks, which keeps blanks at either end.
     std::wstring out = L"|";
     for (wchar_t c : text) {
-        switch (c) {
-        case L'\\':
-            out += L"\\\\";
-            break;
-        case L'\r':
-            out += L"\\r";
-            break;
-        case L'\n':
-            out += L"\\n";
-            break;
-        case L'"':
-            out += L"\\q";
-            break;
-        case L'\'':
-            out += L"\\a";
-            break;
-        default:
+        auto escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                   [c](const auto& e) { return e.first == c; });
+        if (escape == std::end(kEscapes)) {
             out += c;
+        } else {
+            out += L'\\';
+            out += escape->second;
         }
     }
     return out + L"|";
@@ -404,25 +404,12 @@ std::optional<std::wstring> UnescapeValue(const std::wstring& text) {
         }
         if (++i + 1 >= text.size())
             return std::nullopt;
-        switch (text[i]) {
-        case L'\\':
-            out += L'\\';
-            break;
-        case L'r':
-            out += L'\r';
-            break;
-        case L'n':
-            out += L'\n';
-            break;
-        case L'q':
-            out += L'"';
-            break;
-        case L'a':
-            out += L'\'';
-            break;
-        default:
+        wchar_t mark = text[i];
+        auto escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                   [mark](const auto& e) { return e.second == mark; });
+        if (escape == std::end(kEscapes))
             return std::nullopt;
-        }
+        out += escape->first;
     }
     return out;
 }

@@ -18,15 +18,6 @@ constexpr DWORD kDropWaitMs = 2000;
 // How long the strip's layout, as measured for the mouse hook, is taken to hold.
 constexpr DWORD kLayoutAgeMs = 250;
 
-// The top-level window its thread moves now, if any.
-HWND MovedByItsThread(HWND window) {
-    GUITHREADINFO info{sizeof(info)};
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
-        !(info.flags & GUI_INMOVESIZE) || !info.hwndMoveSize)
-        return nullptr;
-    return GetAncestor(info.hwndMoveSize, GA_ROOT);
-}
-
 } // namespace
 
 void frmSSTab::ReleaseTabUnderPointer() {

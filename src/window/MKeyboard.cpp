@@ -1,4 +1,5 @@
 #include "window/MKeyboard.h"
+#include "controls/Clock.h"
 #include "controls/UiThread.h"
 #include <deque>
 
@@ -25,13 +26,6 @@ const std::wstring* Bound(const KeyBindings& bindings, DWORD vk) {
         if (key == vk)
             return &command;
     return nullptr;
-}
-
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 // What the keys ask for is carried out from the thread's message loop, in the order asked;
@@ -109,7 +103,7 @@ KeyDecision DecideKey(const KeyEvent& event, const KeyState& state, const KeyBin
 }
 
 LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
-    double start = NowMs();
+    double start = NowUs();
     KeyDecision decision;
     if (g_host && nCode == 0 && IsKeyMessage(wParam)) {
         try {
@@ -133,7 +127,7 @@ LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
             decision = KeyDecision{};
         }
     }
-    double took = NowMs() - start;
+    double took = (NowUs() - start) / 1000;
     if (took > g_longestCallMs)
         g_longestCallMs = took;
     if (decision.consume)

@@ -1,4 +1,5 @@
 #include "window/MMouse.h"
+#include "controls/Clock.h"
 #include "controls/CTabStrip.h"
 #include "controls/UiThread.h"
 #include "window/CaptureRecord.h"
@@ -20,13 +21,6 @@ uint64_t g_calls = 0;
 POINT g_lastCursor{};
 uint64_t g_lastCalls = 0;
 
-double NowUs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1e6 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 void CarryNext() {
     if (g_asked.empty() || !g_host)
         return;
@@ -35,19 +29,15 @@ void CarryNext() {
     g_host->CarryDragIn(decision);
 }
 
-// The window the foreground thread moves or sizes now, read without asking anyone.
-HWND MovingWindow() {
-    HWND foreground = GetForegroundWindow();
-    if (!foreground)
-        return nullptr;
+} // namespace
+
+HWND MovedByItsThread(HWND window) {
     GUITHREADINFO info{sizeof(info)};
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info) ||
+    if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
         !(info.flags & GUI_INMOVESIZE) || !info.hwndMoveSize)
         return nullptr;
     return GetAncestor(info.hwndMoveSize, GA_ROOT);
 }
-
-} // namespace
 
 DragInDecision DecideDragIn(WPARAM message, POINT point, const DragInFacts& facts,
                             DragInSession& session) {
@@ -96,7 +86,7 @@ LRESULT CALLBACK MouseHook(int nCode, WPARAM wParam, LPARAM lParam) {
                 });
             }
             DragInFacts facts;
-            facts.moving = MovingWindow();
+            facts.moving = MovedByItsThread(GetForegroundWindow());
             if (facts.moving) {
                 RECT r{};
                 GetWindowRect(facts.moving, &r);

@@ -59,6 +59,10 @@ struct DragInDecision {
 DragInDecision DecideDragIn(WPARAM message, POINT point, const DragInFacts& facts,
                             DragInSession& session);
 
+// The top-level window that the thread of `window` moves or sizes now, if any; read without
+// asking anyone.
+HWND MovedByItsThread(HWND window);
+
 // Whether a low-level hook looks removed by the system: the pointer moved since the last look
 // and the hook was not called once meanwhile.
 bool HookLooksRemoved(POINT lastCursor, POINT cursor, uint64_t lastCalls, uint64_t calls);
