@@ -76,6 +76,7 @@ void CALLBACK CTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (!*alive)
         return;
     timer->m_ticking = false;
+    ++timer->m_ticks;
     // Ticks keep their rhythm: the time the handler took, and the tick's lateness, come off
     // the next wait.
     DWORD now = GetTickCount();

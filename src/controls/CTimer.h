@@ -18,6 +18,8 @@ class CTimer {
     bool Enabled() const noexcept { return m_id != 0; }
     void SetEnabled(bool enabled);
     void OnTick(std::function<void()> onTick) { m_onTick = std::move(onTick); }
+    // How many ticks have run to their end: what waits on the timer counts.
+    unsigned long long Ticks() const noexcept { return m_ticks; }
 
   private:
     static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD);
@@ -28,6 +30,7 @@ class CTimer {
     UINT_PTR m_id = 0;
     DWORD m_dueAt = 0; // when the next tick is due, by GetTickCount
     bool m_ticking = false;
+    unsigned long long m_ticks = 0;
     std::function<void()> m_onTick;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

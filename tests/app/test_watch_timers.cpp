@@ -73,7 +73,7 @@ TEST_F(Watch, TabCaptionsFollowTitlesOnTheirFirstTwentyTwoCharacters) {
 
     // A change behind the 22nd character is not worth a new caption...
     Retitle(hwnd, L"Twenty-two characters! two, longer");
-    Pump(1000);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1));
     EXPECT_EQ(TabCaption(hwnd), L"Twenty-two characters! ...");
     // ...one within them reaches the tab at the next tick, and the pattern applies.
     CapturedWindows->item(hwnd)->Caption = L"[%t]";
@@ -136,7 +136,7 @@ TEST(WatchHook, InstalledOnceAndOnlyAfterTheProgramFirstHasTheForeground) {
     SetForegroundWindow(front);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == front; }, 3000));
     ContainerForm->EnableTimers();
-    Pump(800);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1));
     EXPECT_FALSE(ContainerForm->HookInstalled);
     EXPECT_FALSE(KeyboardHookHandle);
 
@@ -145,9 +145,9 @@ TEST(WatchHook, InstalledOnceAndOnlyAfterTheProgramFirstHasTheForeground) {
     HHOOK installed = KeyboardHookHandle.get();
     EXPECT_NE(installed, nullptr);
     SetForegroundWindow(front);
-    Pump(500);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1));
     SetForegroundWindow(session.Container());
-    Pump(500);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1));
     EXPECT_EQ(KeyboardHookHandle.get(), installed) << "installed once";
 }
 
@@ -195,7 +195,7 @@ TEST(WatchPicker, TicksWhileThePickerIsOpenNeverOpenASecondOne) {
     observer.SetEnabled(true);
     NewCaptureRequested = true;
     ASSERT_TRUE(WaitUntil([&] { return closed; }, 5000));
-    Pump(500);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer2));
     EXPECT_EQ(most, 1);
     EXPECT_FALSE(NewCaptureRequested);
     EXPECT_EQ(FindWindowW(L"MerilaneTaskList", nullptr), nullptr);
@@ -331,7 +331,7 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
     ReleaseWindow(ruled, window->LastHwnd, kReleaseNormal, true);
     ASSERT_TRUE(WaitUntil([&] { return ParentOf(ruled) == GetDesktopWindow(); }, 5000));
     ASSERT_TRUE(WaitUntil([&] { return !AnyWindowHeld(); }, 5000));
-    Pump(700);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1));
     EXPECT_FALSE(IsDescendantOf(ruled, container));
 
     // The exclusion comes first; the catch-all rule takes anything else, but never ours.
@@ -340,7 +340,7 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
                                0, 200, 200, nullptr, nullptr, nullptr, nullptr);
     HWND any = show(L"Anything else", L"MerilaneOther");
     EXPECT_TRUE(WaitUntil([&] { return IsDescendantOf(any, container); }, 3000));
-    Pump(500);
+    ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1));
     EXPECT_FALSE(IsDescendantOf(out, container));
     EXPECT_EQ(RefusalOf(out), CaptureRefusal::Excluded);
     EXPECT_FALSE(IsDescendantOf(own, container));

@@ -115,6 +115,7 @@ TEST(Timer, TicksOnThisThreadAndStopsWhenDisabled) {
     int stopped = ticks;
     Pump(150);
     EXPECT_EQ(ticks, stopped);
+    EXPECT_EQ(timer.Ticks(), static_cast<unsigned long long>(stopped));
 }
 
 TEST(Timer, AHandlerThatPumpsIsNotEnteredAgain) {

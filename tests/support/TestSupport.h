@@ -17,6 +17,13 @@ void FailTestsOnUnhandledFailures();
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Lets this thread's queued and posted messages run for a while.
 void Pump(int milliseconds);
+// Pumps until the timer has run `ticks` more ticks to their end: a tick that began after this
+// call has seen whatever was done before it. For checks that something does not happen.
+template <class Timer>
+bool WaitForTicks(const Timer& timer, unsigned ticks = 2, int timeoutMs = 5000) {
+    auto until = timer.Ticks() + ticks;
+    return WaitUntil([&] { return timer.Ticks() >= until; }, timeoutMs);
+}
 // A fine clock for measurements, in milliseconds from an arbitrary start.
 double NowMs();
 
