@@ -126,6 +126,9 @@ bool ShowCaptureWindowForm() {
 }
 
 void CaptureDroppedWindow(HWND hwnd, int position) {
+    // Closed in mid-drag: there is nothing to take, and nothing worth a word.
+    if (!IsWindow(hwnd))
+        return;
     try {
         CWindow loaded;
         loaded.Load(hwnd);

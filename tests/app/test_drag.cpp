@@ -136,4 +136,14 @@ TEST_F(EndToEnd, AWindowDraggedOntoTheTabsGoesInAtTheMarkAndNowhereElse) {
     Pump(1500);
     EXPECT_TRUE(home(passing));
     EXPECT_EQ(Tabs(), 3);
+
+    // One closed in mid-drag is simply gone: no tab, and nothing to tell.
+    BoxAnswerer told(L"Merilane", IDOK, 3000, program->Pid());
+    DragPointer({CaptionPoint(passing), gapAfterIntro()}, false, [&] {
+        return InMoveLoop(passing) && PostMessageW(passing, WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(passing); }, 5000));
+    Pump(1000);
+    EXPECT_FALSE(told.Answered()) << told.Text();
+    EXPECT_EQ(Tabs(), 3);
 }
