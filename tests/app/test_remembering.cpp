@@ -123,6 +123,11 @@ TEST_F(EndToEnd, ARestartTakesTheLastTabSetBackInOrderWithItsNames) {
         << testing::PrintToString(RemoteTabCaptions(strip));
     EXPECT_TRUE(WaitUntil(
         [&] { return WindowText(container) == L"Named 名 - Merilane 0.2.156 (beta) "; }, 5000));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(order[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"文档 retitled"),
+                        SMTO_ABORTIFHUNG, 2000, &ignored);
+    Pump(1000); // the watch looks at titles five times a second
+    EXPECT_EQ(RemoteTabCaptions(strip), captions);
 
     {
         BoxAnswerer exitBox(L"Merilane", IDOK, 10000, program->Pid());
