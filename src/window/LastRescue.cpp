@@ -73,8 +73,13 @@ bool IsWorker(DWORD thread) noexcept {
     return false;
 }
 
+void (*g_probe)(HWND) noexcept = nullptr;
+
 DWORD WINAPI GiveBackOne(void* slot) {
-    GiveBackNow(g.records[reinterpret_cast<INT_PTR>(slot)]);
+    const CaptureRecord& record = g.records[reinterpret_cast<INT_PTR>(slot)];
+    if (g_probe)
+        g_probe(record.window);
+    GiveBackNow(record);
     return 0;
 }
 
@@ -329,6 +334,10 @@ void DescribeEnding(Ending ending, DWORD faultCode, bool onUiThread, wchar_t* ou
         wsprintfW(out, L"%s (0x%08lX) on %s", what, faultCode, where);
     else
         wsprintfW(out, L"%s on %s", what, where);
+}
+
+void SetGiveBackProbe(void (*probe)(HWND) noexcept) noexcept {
+    g_probe = probe;
 }
 
 void InstallLastRescue() noexcept {

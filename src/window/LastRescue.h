@@ -17,6 +17,11 @@ constexpr DWORD kRescueWaitMs = 3000;
 // that reach the program's own failure handler never come here.
 void InstallLastRescue() noexcept;
 
+// Only for builds made to test the rescue: `probe` runs on each give-back's thread just before
+// that window is given back, so that such a build can break down there too. The program itself
+// never sets one.
+void SetGiveBackProbe(void (*probe)(HWND) noexcept) noexcept;
+
 // What broke the program down.
 enum class Ending { Fault, Terminate, Abort, InvalidParameter, PureCall };
 

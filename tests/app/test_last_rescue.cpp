@@ -204,6 +204,24 @@ TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungO
     ExpectWhole(1);
 }
 
+// A fault while one window is given back ends only that give-back: the others still come out
+// whole, the user is told, and the program ends with the first fault's code.
+TEST_F(LastRescueOfSeveral, AFaultWhileOneWindowIsGivenBackLeavesTheOthersToGo) {
+    const Ending fault{"InRescue",
+                       {L"--fault", L"access", L"--fault-in-rescue", L"Breaks again"},
+                       0xC0000005,
+                       L"an access violation"};
+    ASSERT_NO_FATAL_FAILURE(StartHolding({L"Before", L"Breaks again", L"After"}, fault));
+    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
+    Fail(fault);
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
+    EXPECT_NE(box.Text().find(L"2 windows of other programs were given back"), std::wstring::npos)
+        << box.Text();
+    EXPECT_EQ(ExitCode(), fault.exitCode);
+    ExpectWhole(0);
+    ExpectWhole(2);
+}
+
 // What is held is on record, and only that: after windows went in and out through "Release all"
 // and through a single release, and one was refused halfway in (it stopped answering while it
 // moved), the breakdown gives back the one window still inside, and every window ends on the
