@@ -74,9 +74,13 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
     detail::ReceiveLateMoves();
     if (!window->GiveBack(newParent, placement)) {
         g_releasing[hwnd] = PendingRelease{releaseState, removeTab, placement != nullptr};
+        // It may have left its host and then stopped answering while its style was put back.
+        bool out = IsWindow(hwnd) && GetAncestor(hwnd, GA_PARENT) != window->LocalHwnd;
         NoteForUser(detail::Quoted(*window) +
-                    L" does not respond. It stays in its tab and goes back to the desktop "
-                    L"as soon as it answers.");
+                    (out ? L" does not respond. It is back on the desktop, and gets its frame "
+                           L"back as soon as it answers."
+                         : L" does not respond. It stays in its tab and goes back to the desktop "
+                           L"as soon as it answers."));
         return tabNow();
     }
     return FinishRelease(hwnd, releaseState, removeTab);

@@ -99,7 +99,7 @@ void CForm::ShowModal(HWND owner) {
     if (owner)
         SetWindowLongPtrW(hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     // Bringing the form up moves the focus, which must not wait on another program.
-    SeparateForeignInput(g_mainWindow);
+    SeparateForeignInput();
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled)
         EnableWindow(owner, FALSE);

@@ -8,7 +8,7 @@ namespace merilane {
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
     HWND owner = CForm::ModalOwner();
     // The box takes the focus, which must not wait on another program.
-    SeparateForeignInput(owner ? GetAncestor(owner, GA_ROOTOWNER) : nullptr);
+    SeparateForeignInput();
     return MessageBoxW(owner, text.c_str(), title.c_str(), style);
 }
 

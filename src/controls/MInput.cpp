@@ -9,6 +9,11 @@ BOOL CALLBACK SeparateChild(HWND child, LPARAM self) {
     return TRUE;
 }
 
+BOOL CALLBACK SeparateInside(HWND topLevel, LPARAM self) {
+    EnumChildWindows(topLevel, SeparateChild, self);
+    return TRUE;
+}
+
 } // namespace
 
 void SeparateInput(DWORD threadOfOurs, DWORD thread) noexcept {
@@ -19,9 +24,10 @@ void SeparateInput(DWORD threadOfOurs, DWORD thread) noexcept {
         AttachThreadInput(thread, threadOfOurs, FALSE);
 }
 
-void SeparateForeignInput(HWND topLevel) noexcept {
-    if (topLevel && IsWindow(topLevel))
-        EnumChildWindows(topLevel, SeparateChild, static_cast<LPARAM>(GetCurrentThreadId()));
+void SeparateForeignInput() noexcept {
+    // Every window of this thread: a host that has left the container may still hold one.
+    DWORD self = GetCurrentThreadId();
+    EnumThreadWindows(self, SeparateInside, static_cast<LPARAM>(self));
 }
 
 } // namespace merilane

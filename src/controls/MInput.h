@@ -11,7 +11,7 @@ namespace merilane {
 
 // Undoes any joining of `thread`'s input to `threadOfOurs`'s; safe from any thread.
 void SeparateInput(DWORD threadOfOurs, DWORD thread) noexcept;
-// The same for every window of another thread inside `topLevel`, against the calling thread.
-void SeparateForeignInput(HWND topLevel) noexcept;
+// The same for every window of another thread inside any window of the calling thread.
+void SeparateForeignInput() noexcept;
 
 } // namespace merilane

@@ -1,5 +1,6 @@
 #include "window/GiveBack.h"
 #include "window/CWindow.h"
+#include "controls/Ask.h"
 #include "controls/Handles.h"
 #include "controls/MInput.h"
 #include <iterator>
@@ -58,11 +59,21 @@ HWND SetParentAndFixStyle(HWND hwnd, HWND newParent, LONG originalStyle) noexcep
     // Refused: the window is where it was, and its style is not touched.
     if (!previous)
         return nullptr;
-    // The move joined its input to that of the new parent's thread; undone before anything
-    // else can hang, or every change of focus there would wait on this window's thread.
-    if (!IsDesktopParent(newParent))
-        SeparateInput(GetWindowThreadProcessId(newParent, nullptr),
-                      GetWindowThreadProcessId(hwnd, nullptr));
+    if (!IsDesktopParent(newParent)) {
+        // The move joined its input to that of the new parent's thread; undone before anything
+        // else can hang, or every change of focus there would wait on this window's thread.
+        DWORD parentProcess = 0;
+        DWORD parentThread = GetWindowThreadProcessId(newParent, &parentProcess);
+        SeparateInput(parentThread, GetWindowThreadProcessId(hwnd, nullptr));
+        // What the move set off is dealt with before the style changes: the window's thread
+        // finishes with it, then ours handles what it was told meanwhile (that the active window
+        // changed, say). Handled later, while the window hangs on a style change, it would wait
+        // for the hang, and our thread with it.
+        if (parentProcess == GetCurrentProcessId() && parentThread != GetCurrentThreadId()) {
+            Ask(hwnd, WM_NULL, 0, 0, Wait::Call);
+            Ask(newParent, WM_NULL, 0, 0, Wait::Call);
+        }
+    }
     // Read-modify-write, each followed by a frame repaint, as the window's own thread would.
     auto switchBits = [&](LONG off, LONG on) {
         LONG style = GetWindowLongW(hwnd, GWL_STYLE);

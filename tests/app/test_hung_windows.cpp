@@ -161,6 +161,27 @@ TEST(HungWindows, AReleaseThatMeetsAHangWaitsInTheTabAndEndsWhenTheWindowAnswers
     EXPECT_TRUE(f.Whole());
 }
 
+// A popup window leaves its host and then hangs while its style is put back: it is told as
+// it is, out already, and is whole once it answers.
+TEST(HungWindows, AReleaseThatHangsOnceOutSaysTheWindowIsOut) {
+    ContainerSession session;
+    Fixture f(L"Hangs once out", {L"--style", L"90CF0000"});
+    CaptureWindow(f.window);
+    HangFixtureOn(f.window, WM_STYLECHANGING, 10000);
+    {
+        BoxAnswerer box(L"Merilane", IDOK);
+        ReleaseWindow(f.window, CapturedWindows->item(f.window)->LastHwnd, kReleaseNormal, true);
+        EXPECT_TRUE(box.Answered());
+        EXPECT_NE(box.Text().find(L"is back on the desktop"), std::wstring::npos) << box.Text();
+    }
+    EXPECT_EQ(ParentOf(f.window), GetDesktopWindow());
+    EndFixtureHang(f.window);
+    ASSERT_TRUE(WaitUntil([&] { return Tabs->GetTabByHwnd(f.window) == nullptr; }, 15000));
+    EXPECT_TRUE(WaitUntil([&] { return (StyleOf(f.window) & WS_POPUP) != 0; }, 5000));
+    EXPECT_TRUE(f.Whole());
+    EXPECT_FALSE(AnyWindowHeld());
+}
+
 TEST(HungWindows, ReleaseAllGivesTheOthersBackAtOnceAndTheHungOneWhenItAnswers) {
     ContainerSession session;
     Fixture first(L"Released first"), hung(L"Hangs in the middle"), last(L"Released last");

@@ -214,9 +214,10 @@ void BoxAnswerer::Run(int timeoutMs) {
             EnumChildWindows(s.found, CollectStatic, reinterpret_cast<LPARAM>(&text));
             m_text = text;
             m_textReady = true;
+            // Marked first: the box may be gone, and its caller on, before PostMessage returns.
+            m_answered = true;
             PostMessageW(s.found, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(s.found, m_button)));
-            m_answered = true;
             return;
         }
         Sleep(30);
