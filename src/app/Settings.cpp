@@ -142,15 +142,20 @@ const IniSection* Find(const IniSections& sections, const std::wstring& name) {
     return nullptr;
 }
 
+// Reads a count of entries, from none to `most`.
+auto CountUpTo(size_t most) {
+    return [most](const std::wstring& v) -> std::optional<long long> {
+        auto n = Number(v);
+        if (n && *n >= 0 && *n <= static_cast<long long>(most))
+            return n;
+        return std::nullopt;
+    };
+}
+
 void ReadTabs(const IniSection& section, Settings& s, std::vector<std::wstring>& problems) {
     SectionReader r(section, problems);
     long long count = 0;
-    r.Read(L"Count", count, [](const std::wstring& v) -> std::optional<long long> {
-        auto n = Number(v);
-        if (n && *n >= 0 && *n <= static_cast<long long>(kMostTabs))
-            return n;
-        return std::nullopt;
-    });
+    r.Read(L"Count", count, CountUpTo(kMostTabs));
     for (long long i = 1; i <= count; ++i) {
         std::wstring prefix = std::to_wstring(i) + L".";
         RememberedTab tab;
@@ -188,12 +193,7 @@ std::wstring KindKey(MatchKind kind) {
 void ReadRules(const IniSection& section, Settings& s, std::vector<std::wstring>& problems) {
     SectionReader r(section, problems);
     long long count = 0;
-    r.Read(L"Count", count, [](const std::wstring& v) -> std::optional<long long> {
-        auto n = Number(v);
-        if (n && *n >= 0 && *n <= static_cast<long long>(kMostRules))
-            return n;
-        return std::nullopt;
-    });
+    r.Read(L"Count", count, CountUpTo(kMostRules));
     auto kind = [](const std::wstring& v) -> std::optional<MatchKind> {
         for (auto& [name, k] : kKinds)
             if (v == name)

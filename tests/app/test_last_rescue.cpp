@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace merilane;
 using namespace merilane::test;
@@ -113,6 +114,15 @@ class LastRescue : public testing::TestWithParam<Ending> {
         SetEvent(failNow);
         CloseHandle(failNow);
     }
+    // Makes the program fail as `ending` says and answers the box that tells of it: its text,
+    // or nothing when no box came.
+    std::optional<std::wstring> FailAndAnswer(const Ending& ending) {
+        BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
+        Fail(ending);
+        if (!WaitUntil([&] { return box.Answered(); }, 30000))
+            return std::nullopt;
+        return box.Text();
+    }
     static HWND EditOf(HWND window) { return ChildrenOf(window, L"Edit").at(0); }
     void ExpectWhole(size_t i) {
         HWND w = held[i];
@@ -148,14 +158,13 @@ class LastRescue : public testing::TestWithParam<Ending> {
 TEST_P(LastRescue, EveryHeldWindowComesBackWholeAndTheProgramEndsInFailure) {
     const Ending& ending = GetParam();
     ASSERT_NO_FATAL_FAILURE(StartHolding({L"Rescued"}, ending));
-    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
-    Fail(ending);
-    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
-    EXPECT_NE(box.Text().find(ending.told), std::wstring::npos) << box.Text();
-    EXPECT_NE(box.Text().find(L"1 window of another program was given back"), std::wstring::npos)
-        << box.Text();
-    EXPECT_NE(box.Text().find(ending.report ? L"\\Merilane\\crashes\\merilane-"
-                                            : L"No report could be saved."),
+    std::optional<std::wstring> text = FailAndAnswer(ending);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find(ending.told), std::wstring::npos) << *text;
+    EXPECT_NE(text->find(L"1 window of another program was given back"), std::wstring::npos)
+        << *text;
+    EXPECT_NE(text->find(ending.report ? L"\\Merilane\\crashes\\merilane-"
+                                       : L"No report could be saved."),
               std::wstring::npos);
     EXPECT_EQ(ExitCode(), ending.exitCode);
     ExpectWhole(0);
@@ -180,18 +189,17 @@ TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungO
     PostMessageW(held[1], hangNow, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(held[1]); }, 5000));
 
-    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
-    Fail(fault);
-    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
+    std::optional<std::wstring> text = FailAndAnswer(fault);
+    ASSERT_TRUE(text.has_value());
     ExpectWhole(0);
     ExpectWhole(2);
     // The system may move a hung window without its thread; where it cannot, the window waits
     // inside, whole, and the program with it.
-    bool waited = box.Text().find(L"1 window does not answer yet") != std::wstring::npos;
-    EXPECT_NE(box.Text().find(waited ? L"2 windows of other programs were given back"
-                                     : L"3 windows of other programs were given back"),
+    bool waited = text->find(L"1 window does not answer yet") != std::wstring::npos;
+    EXPECT_NE(text->find(waited ? L"2 windows of other programs were given back"
+                                : L"3 windows of other programs were given back"),
               std::wstring::npos)
-        << box.Text();
+        << *text;
     if (waited) {
         EXPECT_TRUE(IsWindow(held[1]));
         EXPECT_TRUE(program->Running());
@@ -212,11 +220,10 @@ TEST_F(LastRescueOfSeveral, AFaultWhileOneWindowIsGivenBackLeavesTheOthersToGo) 
                        0xC0000005,
                        L"an access violation"};
     ASSERT_NO_FATAL_FAILURE(StartHolding({L"Before", L"Breaks again", L"After"}, fault));
-    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
-    Fail(fault);
-    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
-    EXPECT_NE(box.Text().find(L"2 windows of other programs were given back"), std::wstring::npos)
-        << box.Text();
+    std::optional<std::wstring> text = FailAndAnswer(fault);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find(L"2 windows of other programs were given back"), std::wstring::npos)
+        << *text;
     EXPECT_EQ(ExitCode(), fault.exitCode);
     ExpectWhole(0);
     ExpectWhole(2);
@@ -246,11 +253,10 @@ TEST_F(LastRescueOfSeveral, GivesBackWhatIsHeldAfterReleasesAndNothingElse) {
     }
     ASSERT_TRUE(FixtureHangs(held.back()));
 
-    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
-    Fail(fault);
-    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
-    EXPECT_NE(box.Text().find(L"1 window of another program was given back"), std::wstring::npos)
-        << box.Text();
+    std::optional<std::wstring> text = FailAndAnswer(fault);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find(L"1 window of another program was given back"), std::wstring::npos)
+        << *text;
     EXPECT_EQ(ExitCode(), fault.exitCode);
     for (size_t i = 0; i < held.size(); ++i)
         ExpectWhole(i);
