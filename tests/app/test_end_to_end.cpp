@@ -22,7 +22,13 @@ TEST_F(EndToEnd, NotepadIsCapturedTypedIntoAndReleasedWithItsText) {
     ClickTab(strip, 1);
     // Keys go where the focus is when they are given: first the click, then the keys.
     WaitUntil([&] { return GetForegroundWindow() != pad; }, 2000);
-    WaitUntil([&] { return GetForegroundWindow() == pad; }, 2000);
+    auto focusOfPad = [&] {
+        GUITHREADINFO info{sizeof(info)};
+        return GetGUIThreadInfo(GetWindowThreadProcessId(pad, nullptr), &info) ? info.hwndFocus
+                                                                               : nullptr;
+    };
+    EXPECT_TRUE(
+        WaitUntil([&] { return GetForegroundWindow() == pad && focusOfPad() == edit; }, 5000));
     SendKeys({'X'});
     ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"before and afterx"; }, 5000))
         << "typed after the click: " << testing::PrintToString(ControlText(edit));
