@@ -1,47 +1,15 @@
 #!/usr/bin/env bash
-# Builds both architectures and runs the whole test suite under Wine, on private X displays
-# with private Wine prefixes inside the build tree (two at once), then the package test
-# (tools/test-package.sh) on a display and prefix of its own. Fails if any part fails.
+# Builds both architectures and runs the whole test suite under Wine, on a private X display
+# with a private Wine prefix inside the build tree, then the package test (tools/test-package.sh)
+# on a display and prefix of its own. Fails if either fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
 "$root/tools/build.sh" x86_64 i686
 
 source "$root/tools/wine-bench.sh"
-
-# The 32-bit program against 64-bit ones: the i686 tests drive the i686 merilane.exe, and capture
-# in their own process, while every other program is 64-bit (the x86_64 fixture, the system's
-# notepad). Only the tests where bitness can matter run here: starting programs, capture and
-# release, the task table, executable names, the window picker. Then random operations against
-# real programs, a thousand of them, the same ones every run.
-i686_tests='^(EndToEnd|Capture|Release|ReleaseAll|Session|Refusals|HungWindows|TaskList|ExecutableName|WindowList|WindowPicker|ProcessKinds|CloseProcessWindows)\.'
-second_bench() {
-    BENCH_DISPLAY_FROM=120
-    bench_start "$root/build/wineprefix-test2" "$root/build/x86_64/bin/merilane_fixture.exe"
-    trap bench_stop EXIT
-    local status=0
-    if bench_can_run_32bit; then
-        echo "== Tests, i686 against 64-bit programs =="
-        MERILANE_WINE=$WINE32_LOADER WINELOADER=$WINE32_LOADER \
-            MERILANE_FIXTURE=$(bench_windows_path "$root/build/x86_64/bin/merilane_fixture.exe") \
-            ctest --test-dir "$root/build/i686" --output-on-failure --timeout 120 -R "$i686_tests" ||
-            status=1
-    else
-        echo "The i686 tests were built but skipped: this machine cannot start 32-bit programs."
-    fi
-    echo "== Soak =="
-    bench_wine "$root/build/x86_64/bin/merilane_soak.exe" 1000 20261208 || status=1
-    return "$status"
-}
-
-# Most of the tests' time is spent waiting on other programs and timers, not computing: a second
-# display, with a Wine prefix and virtual desktop of its own, runs the second half meanwhile.
-second_log="$root/build/test-second-bench.log"
-(second_bench) >"$second_log" 2>&1 &
-second_pid=$!
-
-bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixture.exe"
 trap bench_stop EXIT
+bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixture.exe"
 
 run_ctest() {
     MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
@@ -50,6 +18,25 @@ run_ctest() {
 echo "== Tests, x86_64 =="
 status=0
 run_ctest || status=1
+
+# The 32-bit program against 64-bit ones: the i686 tests drive the i686 merilane.exe, and capture
+# in their own process, while every other program is 64-bit (the x86_64 fixture, the system's
+# notepad). Only the tests where bitness can matter run here: starting programs, capture and
+# release, the task table, executable names, the window picker.
+i686_tests='^(EndToEnd|Capture|Release|ReleaseAll|Session|Refusals|HungWindows|TaskList|ExecutableName|WindowList|WindowPicker|ProcessKinds|CloseProcessWindows)\.'
+if bench_can_run_32bit; then
+    echo "== Tests, i686 against 64-bit programs =="
+    MERILANE_WINE=$WINE32_LOADER WINELOADER=$WINE32_LOADER \
+        MERILANE_FIXTURE=$(bench_windows_path "$root/build/x86_64/bin/merilane_fixture.exe") \
+        ctest --test-dir "$root/build/i686" --output-on-failure --timeout 120 -R "$i686_tests" ||
+        status=1
+else
+    echo "The i686 tests were built but skipped: this machine cannot start 32-bit programs."
+fi
+
+# Random operations against real programs, a thousand of them, the same ones every run.
+echo "== Soak =="
+bench_wine "$root/build/x86_64/bin/merilane_soak.exe" 1000 20261208 || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_stop
@@ -62,9 +49,4 @@ bench_stop
 # they are instead of switching them to a product-only build and back.
 echo "== Packages =="
 MERILANE_TESTS=ON "$root/tools/test-package.sh" || status=1
-
-second_status=0
-wait "$second_pid" || second_status=1
-cat "$second_log"
-[ "$second_status" = 0 ] || status=1
 exit "$status"

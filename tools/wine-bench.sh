@@ -15,11 +15,9 @@ bench_windows_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
 
 bench_wine() { WINELOADER=$WINE64_LOADER "$WINE64_LOADER" "$@"; }
 
-# Benches that start at once look from different numbers (BENCH_DISPLAY_FROM), so that they
-# cannot both take the same free one.
 bench_free_display() {
-    local n from=${BENCH_DISPLAY_FROM:-90}
-    for n in $(seq "$from" $((from + 50))); do
+    local n
+    for n in $(seq 90 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { echo "$n"; return; }
     done
     return 1
