@@ -23,6 +23,20 @@ void FrameChanged(HWND hwnd) noexcept {
                  SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// A window that is the active one of its thread stays so once the move joins that thread's
+// input to ours, and for a moment it is then our thread's active window too: told of a change of
+// activation meanwhile, our thread would tell this window it is no longer active, and wait for
+// it, maybe for as long as it hangs on the style change that follows. So our window takes the
+// activation first, and the window's thread takes that in before the move.
+void HandOverActivation(HWND hwnd, HWND ourWindow) noexcept {
+    GUITHREADINFO info{sizeof(info)};
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) ||
+        info.hwndActive != hwnd)
+        return;
+    SetForegroundWindow(GetAncestor(ourWindow, GA_ROOT));
+    Ask(hwnd, WM_NULL, 0, 0, Wait::Call);
+}
+
 } // namespace
 
 bool IsDesktopParent(HWND parent) noexcept {
@@ -55,6 +69,13 @@ UINT GreyCapturedMenuCommands(HWND window) noexcept {
 }
 
 HWND SetParentAndFixStyle(HWND hwnd, HWND newParent, LONG originalStyle) noexcept {
+    DWORD parentProcess = 0;
+    DWORD parentThread =
+        IsDesktopParent(newParent) ? 0 : GetWindowThreadProcessId(newParent, &parentProcess);
+    // Made by a thread of ours that is not the new parent's: both threads may wait on this one.
+    bool intoOurs = parentProcess == GetCurrentProcessId() && parentThread != GetCurrentThreadId();
+    if (intoOurs)
+        HandOverActivation(hwnd, newParent);
     HWND previous = CWindow::ParentSetterInUse()(hwnd, newParent);
     // Refused: the window is where it was, and its style is not touched.
     if (!previous)
@@ -62,14 +83,12 @@ HWND SetParentAndFixStyle(HWND hwnd, HWND newParent, LONG originalStyle) noexcep
     if (!IsDesktopParent(newParent)) {
         // The move joined its input to that of the new parent's thread; undone before anything
         // else can hang, or every change of focus there would wait on this window's thread.
-        DWORD parentProcess = 0;
-        DWORD parentThread = GetWindowThreadProcessId(newParent, &parentProcess);
         SeparateInput(parentThread, GetWindowThreadProcessId(hwnd, nullptr));
         // What the move set off is dealt with before the style changes: the window's thread
         // finishes with it, then ours handles what it was told meanwhile (that the active window
         // changed, say). Handled later, while the window hangs on a style change, it would wait
         // for the hang, and our thread with it.
-        if (parentProcess == GetCurrentProcessId() && parentThread != GetCurrentThreadId()) {
+        if (intoOurs) {
             Ask(hwnd, WM_NULL, 0, 0, Wait::Call);
             Ask(newParent, WM_NULL, 0, 0, Wait::Call);
         }
