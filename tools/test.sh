@@ -5,7 +5,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
+# Each part says when it starts, counted from the start of the run.
+stage() { echo "== $* (at $SECONDS s) =="; }
 "$root/tools/build.sh" x86_64 i686
+stage "Built"
 
 source "$root/tools/wine-bench.sh"
 trap bench_stop EXIT
@@ -15,7 +18,7 @@ run_ctest() {
     MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
         ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120 "$@"
 }
-echo "== Tests, x86_64 =="
+stage "Tests, x86_64"
 status=0
 run_ctest || status=1
 
@@ -25,7 +28,7 @@ run_ctest || status=1
 # release, the task table, executable names, the window picker.
 i686_tests='^(EndToEnd|Capture|Release|ReleaseAll|Session|Refusals|HungWindows|TaskList|ExecutableName|WindowList|WindowPicker|ProcessKinds|CloseProcessWindows)\.'
 if bench_can_run_32bit; then
-    echo "== Tests, i686 against 64-bit programs =="
+    stage "Tests, i686 against 64-bit programs"
     MERILANE_WINE=$WINE32_LOADER WINELOADER=$WINE32_LOADER \
         MERILANE_FIXTURE=$(bench_windows_path "$root/build/x86_64/bin/merilane_fixture.exe") \
         ctest --test-dir "$root/build/i686" --output-on-failure --timeout 120 -R "$i686_tests" ||
@@ -35,18 +38,19 @@ else
 fi
 
 # Random operations against real programs, a thousand of them, the same ones every run.
-echo "== Soak =="
+stage "Soak"
 bench_wine "$root/build/x86_64/bin/merilane_soak.exe" 1000 20261208 || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_stop
 bench_start "$root/build/wineprefix-dpi144" "$root/build/x86_64/bin/merilane_fixture.exe" 144
-echo "== Tests at 144 dots per inch, x86_64 =="
+stage "Tests at 144 dots per inch, x86_64"
 run_ctest -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
 bench_stop
 
 # The packages are made from the trees built above; MERILANE_TESTS=ON keeps them configured as
 # they are instead of switching them to a product-only build and back.
-echo "== Packages =="
+stage "Packages"
 MERILANE_TESTS=ON "$root/tools/test-package.sh" || status=1
+stage "Done"
 exit "$status"
