@@ -24,32 +24,9 @@ bench_free_display() {
 }
 
 # bench_make_prefix PREFIX [DPI]
-# Every prefix is a copy of one made once beside it (wineboot takes half a minute; a copy, a few
-# seconds); the copy then gets its resolution.
 bench_make_prefix() {
     local prefix=$1 dpi=${2:-96}
     [ -f "$prefix/.merilane-ready" ] && return 0
-    local template
-    template="$(dirname "$prefix")/wineprefix-template"
-    mkdir -p "$(dirname "$prefix")"
-    # Benches started at once wait for the one that makes it.
-    (
-        flock 9
-        [ -f "$template/.merilane-ready" ] || WINEPREFIX=$template bench_new_prefix "$template"
-    ) 9>"$template.lock"
-    rm -rf "$prefix"
-    cp -a "$template" "$prefix"
-    rm "$prefix/.merilane-ready"
-    # The resolution every program of the prefix is drawn at.
-    if [ "$dpi" != 96 ]; then
-        bench_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-        "$(dirname "$WINE64_LOADER")/wineserver" -w
-    fi
-    touch "$prefix/.merilane-ready"
-}
-
-bench_new_prefix() {
-    local prefix=$1
     rm -rf "$prefix"
     mkdir -p "$prefix"
     echo "Creating Wine prefix $prefix"
@@ -65,7 +42,8 @@ bench_new_prefix() {
         from=${pair%%=*}; to=${pair#*=}
         bench_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$from" /d "$to" /f >/dev/null 2>&1
     done
-    bench_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+    # The resolution every program of the prefix is drawn at.
+    bench_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     mkdir -p "$prefix/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
     "$(dirname "$WINE64_LOADER")/wineserver" -w
