@@ -5,6 +5,7 @@
 # The i686 setup is built and checked by package.sh but never run: the machines this runs on
 # are not counted on to start 32-bit programs.
 # Ends with one summary line; exits non-zero, naming each failed check, on any failure.
+# Usage: tools/test-package.sh [WINE-PREFIX]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/package.sh"
@@ -36,7 +37,9 @@ summary() {
 # A step the rest depends on: stop here, with the summary.
 fatal() { fail "$1"; summary || true; exit 1; }
 
-prefix="$root/build/wineprefix-package"
+# The prefix may be one the tests use already (the first argument): the checks look only at
+# what the setup makes, and a prefix takes half a minute to make.
+prefix=${1:-"$root/build/wineprefix-package"}
 dirty="$prefix/.package-test-dirty"
 # A run that stopped half-way may have left Merilane installed, which would hide faults of the
 # next run: start again from a new prefix then.
@@ -94,7 +97,7 @@ programs=$(dirname "$inst")
 programs_existed=no
 [ -d "$programs" ] && programs_existed=yes
 
-gone "$inst" && gone "$lnk" && ! key_exists || fatal "the new prefix already has Merilane installed"
+gone "$inst" && gone "$lnk" && ! key_exists || fatal "the prefix already has Merilane installed"
 touch "$dirty"
 
 echo "== Silent install of $(basename "$setup")"

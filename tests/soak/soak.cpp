@@ -38,6 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <map>
 #include <memory>
 #include <random>
@@ -60,6 +61,7 @@ struct Program {
     std::unique_ptr<ChildProcess> process;
     HWND window = nullptr;
     std::wstring report;
+    std::wstring title;
 };
 
 std::wstring ReportFolder() {
@@ -71,14 +73,24 @@ std::wstring ReportFolder() {
     return folder;
 }
 
-Program Start(int serial, const std::wstring& folder) {
+// Started, without waiting for its window.
+Program Launch(int serial, const std::wstring& folder) {
     Program p;
     p.report = folder + L"\\program-" + std::to_wstring(serial) + L".txt";
-    std::wstring title = L"Soak program " + std::to_wstring(serial);
+    p.title = L"Soak program " + std::to_wstring(serial);
     p.process = std::make_unique<ChildProcess>(
-        ChildProcess::Fixture({L"--title", title, L"--edit", L"--report", p.report}));
-    p.window = p.process->WaitForWindow(title, 20000);
+        ChildProcess::Fixture({L"--title", p.title, L"--edit", L"--report", p.report}));
     return p;
+}
+
+Program Ready(Program p) {
+    if (!p.window)
+        p.window = p.process->WaitForWindow(p.title, 20000);
+    return p;
+}
+
+Program Start(int serial, const std::wstring& folder) {
+    return Ready(Launch(serial, folder));
 }
 
 // Every "destroyed" line of a report must follow an "asked" line for the same window.
@@ -129,6 +141,7 @@ class BoxClicker {
 struct Soak {
     std::mt19937 random;
     std::vector<Program> programs;
+    std::future<Program> spare; // the next one to come
     std::vector<std::wstring> reports; // of programs that have closed
     std::set<std::string> reported;    // windows whose end has been reported as a violation
     std::wstring folder;
@@ -206,10 +219,16 @@ struct Soak {
         return programs[static_cast<size_t>(Pick(static_cast<int>(programs.size())))];
     }
 
-    // A program that closed makes room for a new one; its report is read to the end.
+    // A program that closed makes room for a new one; its report is read to the end. The new
+    // one was started meanwhile by another thread: starting a program takes Wine a quarter to
+    // half a second, which would be a fifth of the run.
     void Replace(Program& p) {
         reports.push_back(p.report);
-        p = Start(++serial, folder);
+        p = Ready(spare.get());
+        LaunchSpare();
+    }
+    void LaunchSpare() {
+        spare = std::async(std::launch::async, Launch, ++serial, folder);
     }
 
     void Operate() {
@@ -311,6 +330,7 @@ struct Soak {
         BoxClicker clicker;
         for (int i = 0; i < kPrograms; ++i)
             programs.push_back(Start(++serial, folder));
+        LaunchSpare();
         for (step = 1;; ++step) {
             Operate();
             Settle(20 + Pick(60));
@@ -327,6 +347,7 @@ struct Soak {
         BoxClicker clicker;
         for (int i = 0; i < kPrograms; ++i)
             programs.push_back(Start(++serial, folder));
+        LaunchSpare();
         // The tab strip keeps a copy of each icon it has shown for the rest of the run; one
         // capture and release first, so that the count below starts with the programs' icon.
         RunCommand([&] { CaptureWindow(programs[0].window); });
