@@ -65,7 +65,7 @@ run_ctest || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_stop
-bench_start "$root/build/wineprefix-test" "$fixture" 144
+bench_start "$root/build/wineprefix-dpi144" "$fixture" 144
 stage "Tests at 144 dots per inch, x86_64"
 run_ctest -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
 bench_stop

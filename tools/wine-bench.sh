@@ -25,9 +25,9 @@ bench_free_display() {
     return 1
 }
 
-# bench_make_prefix PREFIX
+# bench_make_prefix PREFIX [DPI]
 bench_make_prefix() {
-    local prefix=$1
+    local prefix=$1 dpi=${2:-96}
     [ -f "$prefix/.merilane-ready" ] && return 0
     rm -rf "$prefix"
     mkdir -p "$prefix"
@@ -44,19 +44,12 @@ bench_make_prefix() {
         from=${pair%%=*}; to=${pair#*=}
         bench_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$from" /d "$to" /f >/dev/null 2>&1
     done
+    # The resolution every program of the prefix is drawn at.
+    bench_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
     mkdir -p "$prefix/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
     "$(dirname "$WINE64_LOADER")/wineserver" -w
     touch "$prefix/.merilane-ready"
-}
-
-# The resolution every program of the prefix is drawn at, read by each program as it starts: a
-# prefix serves any resolution, which saves making one per resolution (half a minute each).
-bench_set_dpi() {
-    local marker="$WINEPREFIX/.merilane-dpi"
-    [ "$(cat "$marker" 2>/dev/null)" = "$1" ] && return 0
-    bench_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-    echo "$1" >"$marker"
 }
 
 # bench_start PREFIX [KEEPER.EXE] [DPI]
@@ -77,9 +70,8 @@ bench_start() {
             sleep 0.1
         done
     fi
-    bench_make_prefix "$WINEPREFIX"
+    bench_make_prefix "$WINEPREFIX" "$dpi"
     /usr/lib/wine/wineserver -p
-    bench_set_dpi "$dpi"
     # Wine's helper processes must start outside ctest: they would inherit a test's output pipe
     # and keep ctest waiting for end-of-file.
     bench_wine cmd /c exit >/dev/null 2>&1 </dev/null || true
