@@ -5,8 +5,18 @@
 # server went away) leaves no output, and ctest shows only "Failed": so an unsuccessful end is
 # named here with its exit code. Wine dies with this script, as it would have had the script
 # handed over to it, so that ctest's kill on a time-out still reaches it.
-WINEDEBUG=${WINEDEBUG:--all} setpriv --pdeathsig KILL "${MERILANE_WINE:-wine}" "$@"
+# The program's output goes through files that are read as they grow, until it ends: a process
+# it started and left running (a helper of Wine's, say) keeps the files open, not ctest's pipes,
+# which ctest would wait on until its time-out.
+out=$(mktemp) && err=$(mktemp) || exit 1
+trap 'rm -f "$out" "$err"' EXIT
+WINEDEBUG=${WINEDEBUG:--all} setpriv --pdeathsig KILL "${MERILANE_WINE:-wine}" "$@" >"$out" 2>"$err" &
+pid=$!
+tail -s 0.05 --pid="$pid" -f -n +1 "$out" &
+tail -s 0.05 --pid="$pid" -f -n +1 "$err" >&2 &
+wait "$pid"
 rc=$?
+wait
 if [ "$rc" -ne 0 ]; then
     case $rc in
     1) why="failed tests, or an exit through the program's last resort" ;;
