@@ -18,6 +18,21 @@ stage "Built"
 source "$root/tools/wine-bench.sh"
 fixture="$root/build/x86_64/bin/merilane_fixture.exe"
 
+# run_ctest ARCH [CTEST-ARGUMENTS...]: the tests of the architecture's build, with its loader.
+run_ctest() (
+    local arch=$1
+    shift
+    export MERILANE_WINE=$WINE64_LOADER
+    if [ "$arch" = i686 ]; then
+        MERILANE_WINE=$WINE32_LOADER
+        # Every other program is 64-bit, the fixture too.
+        export MERILANE_FIXTURE
+        MERILANE_FIXTURE=$(bench_windows_path "$fixture")
+    fi
+    WINELOADER=$MERILANE_WINE \
+        ctest --test-dir "$root/build/$arch" --output-on-failure --timeout 120 "$@"
+)
+
 # The 32-bit program against 64-bit ones: the i686 tests drive the i686 merilane.exe, and capture
 # in their own process, while every other program is 64-bit (the x86_64 fixture, the system's
 # notepad). Only the tests where bitness can matter run here: starting programs, capture and
@@ -31,10 +46,7 @@ second_half() {
     local status=0
     if bench_can_run_32bit; then
         stage "Tests, i686 against 64-bit programs"
-        MERILANE_WINE=$WINE32_LOADER WINELOADER=$WINE32_LOADER \
-            MERILANE_FIXTURE=$(bench_windows_path "$fixture") \
-            ctest --test-dir "$root/build/i686" --output-on-failure --timeout 120 -R "$i686_tests" ||
-            status=1
+        run_ctest i686 -R "$i686_tests" || status=1
     else
         echo "The i686 tests were built but skipped: this machine cannot start 32-bit programs."
     fi
@@ -55,19 +67,15 @@ second_pid=$!
 
 bench_start "$root/build/wineprefix-test" "$fixture"
 trap bench_stop EXIT
-run_ctest() {
-    MERILANE_WINE=$WINE64_LOADER WINELOADER=$WINE64_LOADER \
-        ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 120 "$@"
-}
 stage "Tests, x86_64"
 status=0
-run_ctest || status=1
+run_ctest x86_64 || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_stop
 bench_start "$root/build/wineprefix-dpi144" "$fixture" 144
 stage "Tests at 144 dots per inch, x86_64"
-run_ctest -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
+run_ctest x86_64 -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
 bench_stop
 stage "First half done"
 

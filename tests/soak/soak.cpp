@@ -84,8 +84,7 @@ Program Launch(int serial, const std::wstring& folder) {
 }
 
 Program Ready(Program p) {
-    if (!p.window)
-        p.window = p.process->WaitForWindow(p.title, 20000);
+    p.window = p.process->WaitForWindow(p.title, 20000);
     return p;
 }
 
