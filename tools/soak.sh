@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
-MERILANE_TESTS=ON "$root/tools/build.sh" x86_64 >/dev/null
+MERILANE_TESTS=ON "$root/tools/build.sh" x86_64 -- merilane_soak >/dev/null
 source "$root/tools/wine-bench.sh"
 trap bench_stop EXIT
 bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixture.exe"

@@ -12,10 +12,26 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
 # Each part says when it starts, counted from the start of the run.
 stage() { echo "== $* (at $SECONDS s) =="; }
-"$root/tools/build.sh" x86_64 i686
-stage "Built"
+status=0
+bash "$root/tests/setup/test_packages.sh" || status=1
 
 source "$root/tools/wine-bench.sh"
+# The Wine prefixes are made while the build runs, each on a display of its own.
+mkdir -p "$root/build"
+prefixes_log="$root/build/test-prefixes.log"
+(
+    export BENCH_DISPLAY_FROM=150
+    bench_prepare "$root/build/wineprefix-test"
+    bench_prepare "$root/build/wineprefix-test2"
+    bench_prepare "$root/build/wineprefix-dpi144" 144
+) >"$prefixes_log" 2>&1 &
+prefixes_pid=$!
+"$root/tools/build.sh" x86_64 -- merilane_soak
+"$root/tools/build.sh" i686
+stage "Built"
+wait "$prefixes_pid" || { cat "$prefixes_log"; status=1; }
+stage "Wine prefixes ready"
+
 fixture="$root/build/x86_64/bin/merilane_fixture.exe"
 
 # run_ctest ARCH [CTEST-ARGUMENTS...]: the tests of the architecture's build, with its loader.
@@ -68,7 +84,6 @@ second_pid=$!
 bench_start "$root/build/wineprefix-test" "$fixture"
 trap bench_stop EXIT
 stage "Tests, x86_64"
-status=0
 run_ctest x86_64 || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.

@@ -52,6 +52,14 @@ bench_make_prefix() {
     touch "$prefix/.merilane-ready"
 }
 
+# bench_prepare PREFIX [DPI]: makes the prefix on a display of its own, so that it can be made
+# while something else runs (wineboot takes half a minute, mostly waiting).
+bench_prepare() (
+    BENCH_KEEP_DISPLAY=
+    bench_start "$1" "" "${2:-96}"
+    bench_stop
+)
+
 # bench_start PREFIX [KEEPER.EXE] [DPI]
 bench_start() {
     export WINEPREFIX=$1
