@@ -8,12 +8,27 @@
 # The program's output goes through files that are read as they grow, until it ends: a process
 # it started and left running (a helper of Wine's, say) keeps the files open, not ctest's pipes,
 # which ctest would wait on until its time-out.
+# With several benches (MERILANE_BENCHES: the files that say what runs on each), the program
+# takes the first free one and holds it until it ends; nothing it starts inherits the hold, so a
+# process it leaves running cannot keep the bench from the next test.
+if [ -n "${MERILANE_BENCHES:-}" ]; then
+    bench=
+    while [ -z "$bench" ]; do
+        for env in $MERILANE_BENCHES; do
+            exec 9>"$env.lock"
+            if flock -n 9; then bench=$env; break; fi
+            exec 9>&-
+        done
+        [ -n "$bench" ] || sleep 0.05
+    done
+    . "$bench"
+fi
 out=$(mktemp) && err=$(mktemp) || exit 1
 trap 'rm -f "$out" "$err"' EXIT
-WINEDEBUG=${WINEDEBUG:--all} setpriv --pdeathsig KILL "${MERILANE_WINE:-wine}" "$@" >"$out" 2>"$err" &
+WINEDEBUG=${WINEDEBUG:--all} setpriv --pdeathsig KILL "${MERILANE_WINE:-wine}" "$@" >"$out" 2>"$err" 9>&- &
 pid=$!
-tail -s 0.05 --pid="$pid" -f -n +1 "$out" &
-tail -s 0.05 --pid="$pid" -f -n +1 "$err" >&2 &
+tail -s 0.05 --pid="$pid" -f -n +1 "$out" 9>&- &
+tail -s 0.05 --pid="$pid" -f -n +1 "$err" >&2 9>&- &
 wait "$pid"
 rc=$?
 wait
