@@ -9,6 +9,15 @@ MERILANE_TESTS=ON "$root/tools/build.sh" x86_64 -- bench_window_list bench_timer
 source "$root/tools/wine-bench.sh"
 trap bench_stop EXIT
 bench_start "$root/build/wineprefix-test" "$root/build/x86_64/bin/merilane_fixture.exe"
-bench_wine "$root/build/x86_64/bin/bench_window_list.exe" "$@"
-bench_wine "$root/build/x86_64/bin/bench_timers.exe" 50 10
+# MERILANE_BENCH_AGAINST=DIR: each benchmark runs again from DIR (the bench_*.exe and
+# merilane_fixture.exe of another build) right after this build's, so that both are measured
+# side by side on the same machine at the same moment.
+for bin in "$root/build/x86_64/bin" ${MERILANE_BENCH_AGAINST:+"$MERILANE_BENCH_AGAINST"}; do
+    echo "== $bin"
+    bench_wine "$bin/bench_window_list.exe" "$@"
+done
+for bin in "$root/build/x86_64/bin" ${MERILANE_BENCH_AGAINST:+"$MERILANE_BENCH_AGAINST"}; do
+    echo "== $bin"
+    bench_wine "$bin/bench_timers.exe" 50 10
+done
 bench_wine "$root/build/x86_64/bin/bench_drag.exe" 10

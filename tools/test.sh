@@ -7,7 +7,7 @@
 # run side by side on several benches (a display, a Wine prefix and a virtual desktop each, so
 # that no test sees another's windows): ctest runs three tests at once, and cmake/wine-run.sh
 # puts each on a bench that is free. Beside them, on a bench of its own, the soak, then the
-# package test. The i686 tree is built, at low priority, while the x86_64 tests run.
+# package test. The i686 tree is built at low priority meanwhile.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
@@ -31,12 +31,14 @@ prepare() { BENCH_DISPLAY_FROM=$1 bench_prepare "$root/build/wineprefix-$2" "${3
     wait
 ) >"$slots/prefixes.log" 2>&1 &
 prefixes_pid=$!
+# The i686 tree takes what the rest leaves of the processors: the x86_64 build's links, the
+# waits of the prefixes and the tests.
+(nice -n 19 "$root/tools/build.sh" i686 >"$slots/build-i686.log" 2>&1 && touch "$slots/i686.built") &
+i686_pid=$!
 "$root/tools/build.sh" x86_64 -- merilane_soak
 stage "Built x86_64"
 wait "$prefixes_pid" || { cat "$slots/prefixes.log"; status=1; }
 stage "Wine prefixes ready"
-(nice -n 19 "$root/tools/build.sh" i686 >"$slots/build-i686.log" 2>&1 && touch "$slots/i686.built") &
-i686_pid=$!
 
 # bench_up NAME [DPI]: a bench of its own until bench_down NAME; what a program needs to run on
 # it is written to $slots/NAME.env, which cmake/wine-run.sh reads.

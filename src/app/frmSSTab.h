@@ -150,7 +150,7 @@ class frmSSTab : public CForm,
     bool QueryEndSession();
     void EndSession(bool ending);
     static void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD);
-    void WatchCapturedWindows();
+    void WatchCapturedWindows(HWND foreground);
     // A captured window that is gone leaves its tab, and the tab the strip then selects is
     // activated.
     void TabOfGoneWindowGoes(const std::shared_ptr<CWindow>& window);
@@ -172,7 +172,7 @@ class frmSSTab : public CForm,
     std::unique_ptr<frmAbout> m_about;
     void SetTabFont(UINT dpi);
     // One tick's work of Timer2; true when it did something.
-    bool Timer2_Tick();
+    bool Timer2_Tick(HWND foreground);
     HWND m_lastForeground = nullptr;
     int m_calmTicks = 0;
     void SwitchKeybindings();

@@ -80,21 +80,22 @@ void frmSSTab::Timer1_Timer() {
             SetCaption(FormatTitle(L"%d"));
 
         // A captured window brought forward by other means (the taskbar, ALT + TAB) takes
-        // its tab along.
-        if (auto active = Tabs->GetActiveChildWindow()) {
-            HWND foreground = GetForegroundWindow();
-            if (IsOwnWindow(foreground, false) && foreground != active->hWnd) {
-                if (TabPtr tab = Tabs->GetTabByHwnd(foreground)) {
-                    BringWindowToTop(form);
-                    try {
-                        Tabs->ActivateTab(tab, true);
-                    } catch (const std::exception&) {
-                    }
+        // its tab along. Each question to the system costs a trip to it: what is in front and
+        // which tab is active are read once a tick, and again only after a change.
+        HWND foreground = GetForegroundWindow();
+        auto active = TabStrip1.Count() ? Tabs->GetActiveChildWindow() : nullptr;
+        if (active && IsOwnWindow(foreground, false) && foreground != active->hWnd) {
+            if (TabPtr tab = Tabs->GetTabByHwnd(foreground)) {
+                BringWindowToTop(form);
+                try {
+                    Tabs->ActivateTab(tab, true);
+                } catch (const std::exception&) {
                 }
+                foreground = GetForegroundWindow();
+                active = TabStrip1.Count() ? Tabs->GetActiveChildWindow() : nullptr;
             }
         }
 
-        auto active = TabStrip1.Count() ? Tabs->GetActiveChildWindow() : nullptr;
         MenuEntries entries = WatchedMenuEntries(
             {TabStrip1.Count() > 0, IntroForm != nullptr,
              IntroForm && IntroForm->IsLoaded() && IsOwnWindow(IntroForm->ExistingHwnd(), false),
@@ -103,18 +104,18 @@ void frmSSTab::Timer1_Timer() {
         Menu.SetEnabled(L"mnuActiveTab", entries.activeTab);
 
         // The keyboard bindings come the first time the program is in front, once.
-        if (!HookInstalled && IsOwnWindow(GetForegroundWindow(), true))
+        if (!HookInstalled && IsOwnWindow(foreground, true))
             HookInstalled = InstallKeyboardHook(*this);
         // Windows are dragged onto the tabs while another program is in front.
         KeepMouseHook(*this);
 
-        WatchCapturedWindows();
+        WatchCapturedWindows(foreground);
         if (Tabs && CapturedWindows)
             WatchRuledWindows();
     });
 }
 
-void frmSSTab::WatchCapturedWindows() {
+void frmSSTab::WatchCapturedWindows(HWND foreground) {
     HWND form = ExistingHwnd();
     for (auto& window : CapturedWindows->NewEnum()) {
         // Anything may have gone since the walk began.
@@ -125,7 +126,7 @@ void frmSSTab::WatchCapturedWindows() {
             if (TabPtr tab = Tabs->GetTabByHwnd(window->hWnd))
                 if (TabCaptionFollows(tab->Caption(), caption))
                     Tabs->ChangeTabCaption(tab, caption);
-            if (window->IsForegroundWindow()) {
+            if (window->hWnd == foreground) {
                 std::wstring title = FormatTitle(caption + L" - %d");
                 if (Caption() != title)
                     SetWindowTextW(form, title.c_str());
@@ -163,8 +164,9 @@ bool frmSSTab::ClosedWindowsLeave() {
 }
 
 void frmSSTab::Timer2_Timer() {
+    HWND foreground = GetForegroundWindow();
     bool acted = ClosedWindowsLeave();
-    acted = Timer2_Tick() || acted;
+    acted = Timer2_Tick(foreground) || acted;
     // A window a rule may want has appeared: the look is not left to the slower watch.
     if (!CommandRunning() && Tabs && CapturedWindows && RuledWindowAppeared()) {
         RunCommand([] { WatchRuledWindows(); });
@@ -172,7 +174,7 @@ void frmSSTab::Timer2_Timer() {
     }
     // Waking a hundred times a second costs more than the program may spend idle, so the
     // timer slows down while nothing changes; the first change it sees speeds it up again.
-    HWND foreground = GetForegroundWindow();
+    // What came to the front while this tick acted is seen by the next.
     bool busy = acted || NewCaptureRequested || foreground != m_lastForeground;
     m_lastForeground = foreground;
     Rhythm rhythm = NextRhythm(m_calmTicks, busy);
@@ -181,7 +183,7 @@ void frmSSTab::Timer2_Timer() {
         Timer2.SetInterval(rhythm.interval);
 }
 
-bool frmSSTab::Timer2_Tick() {
+bool frmSSTab::Timer2_Tick(HWND foreground) {
     if (NewCaptureRequested) {
         // One picker at a time: the request waits while one is open or a command runs.
         if (CommandRunning() || IsPickerOpen())
@@ -194,7 +196,6 @@ bool frmSSTab::Timer2_Tick() {
     }
     // The container stays above other programs while one of its windows is in front. The
     // position is read from the desktop's z-order without asking any window.
-    HWND foreground = GetForegroundWindow();
     if (!IsOwnWindow(foreground, false))
         return false;
     if (CTaskList::ZorderOf(ExistingHwnd()) <= 1)

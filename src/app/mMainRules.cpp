@@ -85,6 +85,11 @@ void CALLBACK WindowEventProc(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG
 } // namespace
 
 void WatchRuledWindows(bool recordOnly) {
+    // Without a capture rule there is nothing to take, and nothing seen now needs recording:
+    // rules come into force only through a call that records (start-up, the rules dialog).
+    // Walking the desktop on every tick regardless was most of what the program cost idle.
+    if (!recordOnly && !AnyCaptureRule())
+        return;
     std::erase_if(g_seen, [](HWND h) { return !IsWindow(h); });
     std::erase_if(g_releasedByHand, [](HWND h) { return !IsWindow(h); });
     std::erase_if(g_waiting, [](HWND h) { return !IsWindow(h) || !IsWindowVisible(h); });

@@ -158,7 +158,11 @@ std::wstring OwnWindowText(HWND hwnd) {
 }
 
 std::wstring CForm::Caption() const {
-    return m_hwnd ? OwnWindowText(m_hwnd) : std::wstring();
+    if (!m_hwnd)
+        return {};
+    if (!m_caption)
+        m_caption = OwnWindowText(m_hwnd);
+    return *m_caption;
 }
 
 void CForm::SetCaption(const std::wstring& caption) {
@@ -257,6 +261,12 @@ LRESULT CForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_SETTEXT: {
+        // Whoever sets it, our text changes here; read back, for the rare call that fails.
+        LRESULT set = DefaultProc(msg, wp, lp);
+        m_caption.reset();
+        return set;
+    }
     case WM_DESTROY:
         if (!m_unloaded) {
             m_unloaded = true;
@@ -281,6 +291,7 @@ LRESULT CALLBACK CForm::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->m_hwnd = nullptr;
+        self->m_caption.reset();
         if (self->m_adopted) {
             auto& forms = AdoptedForms();
             auto it = std::find_if(forms.begin(), forms.end(),

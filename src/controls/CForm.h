@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace merilane {
@@ -110,6 +111,9 @@ class CForm {
 
     HWND m_hwnd = nullptr;
     bool m_unloaded = false;
+    // The window's text as its last WM_SETTEXT left it; asking the window each time costs two
+    // messages, and the watch asks several times a second.
+    mutable std::optional<std::wstring> m_caption;
     bool m_adopted = false;
 };
 

@@ -20,6 +20,7 @@ std::vector<double> g_times(kTimesKept);
 uint64_t g_calls = 0;
 POINT g_lastCursor{};
 uint64_t g_lastCalls = 0;
+DWORD g_lastInput = 0;
 
 void CarryNext() {
     if (g_asked.empty() || !g_host)
@@ -126,6 +127,12 @@ bool InstallMouseHook(MouseHost& host) {
 bool KeepMouseHook(MouseHost& host) {
     if (g_host != &host || !MouseHookHandle)
         return InstallMouseHook(host);
+    // Without input since the last look the cursor has not moved: the cursor's place is asked
+    // of the display server, which costs more than the rest of the watch's tick together.
+    LASTINPUTINFO input{sizeof(input)};
+    if (GetLastInputInfo(&input) && input.dwTime == g_lastInput)
+        return false;
+    g_lastInput = input.dwTime;
     POINT cursor{};
     GetCursorPos(&cursor);
     bool removed = !MouseHookHandle || HookLooksRemoved(g_lastCursor, cursor, g_lastCalls, g_calls);
