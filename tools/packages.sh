@@ -33,16 +33,17 @@ if ((${#want[@]})) && ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386 || echo "packages: skipped: the i386 architecture could not be added"
 fi
 # apt-get update fails as a whole when one list is mid-sync; the lists it did fetch are used, and
-# a second try a moment later often finds the mirror done. Lists fetched within the hour are
-# used as they are: a machine that could not have 32-bit Wine an hour ago asks once, not anew.
-lists=${MERILANE_APT_LISTS:-/var/lib/apt/lists}
-if ((${#need[@]})) || ! find "$lists" -maxdepth 1 -name '*_Packages*' -mmin -60 2>/dev/null | grep -q .; then
+# a second try a moment later often finds the mirror done. Within the hour after an update the
+# lists are used as they are: a machine that could not have 32-bit Wine asks once, not each run.
+stamp=${MERILANE_APT_STAMP:-${XDG_CACHE_HOME:-$HOME/.cache}/merilane/apt-lists-updated}
+if ((${#need[@]})) || ! find "$stamp" -mmin -60 2>/dev/null | grep -q .; then
     updated=0
     for try in 1 2 3; do
         if as_root apt-get update -q; then updated=1; break; fi
         ((try < 3)) && sleep $((try * 3))
     done
     ((updated)) || echo "packages: some package lists could not be fetched; going on with those that were"
+    mkdir -p "$(dirname "$stamp")" && touch "$stamp"
 fi
 
 status=0

@@ -121,6 +121,7 @@ beside_pid=$!
 for lane in "${lanes[@]}"; do bench_up "$lane"; done
 stage "Tests, x86_64"
 run_ctest x86_64 "${lanes[@]}" -- || status=1
+bash "$root/tests/setup/test_planted_dlls.sh" "$root/build/x86_64" "$slots/lane1.env" || status=1
 
 # What depends on the screen's resolution again, drawn at 144 dots per inch.
 bench_up dpi144 144

@@ -1,4 +1,5 @@
 #include "controls/CrashDump.h"
+#include "controls/SystemLibrary.h"
 #include <dbghelp.h>
 #include <initializer_list>
 
@@ -25,10 +26,24 @@ bool CrashFolder(wchar_t* folder, DWORD capacity) noexcept {
     return true;
 }
 
-// Names carry the time from the year down, so the smallest name is the oldest report.
-void KeepNewest(const wchar_t* folder) noexcept {
+// `out` (of MAX_PATH characters) gets `folder` and `name` one after the other; false, and
+// nothing, where the two do not fit.
+bool JoinPath(wchar_t* out, const wchar_t* folder, const wchar_t* name) noexcept {
+    int a = lstrlenW(folder), b = lstrlenW(name);
+    if (a + b >= MAX_PATH)
+        return false;
+    lstrcpynW(out, folder, MAX_PATH);
+    lstrcpynW(out + a, name, MAX_PATH - a);
+    return true;
+}
+
+} // namespace
+
+void KeepNewestReports(const wchar_t* folder) noexcept {
+    // Names carry the time from the year down, so the smallest name is the oldest report.
     wchar_t pattern[MAX_PATH];
-    wsprintfW(pattern, L"%smerilane-*.dmp", folder);
+    if (!JoinPath(pattern, folder, L"merilane-*.dmp"))
+        return;
     for (int pass = 0; pass < 64; ++pass) {
         WIN32_FIND_DATAW found;
         HANDLE search = FindFirstFileW(pattern, &found);
@@ -36,7 +51,12 @@ void KeepNewest(const wchar_t* folder) noexcept {
             return;
         int count = 0;
         wchar_t oldest[MAX_PATH] = L"";
+        int room = MAX_PATH - lstrlenW(folder);
         do {
+            // Our reports have short names: one too long to name beside the folder is not
+            // one of them, and is neither counted nor touched.
+            if (lstrlenW(found.cFileName) >= room)
+                continue;
             ++count;
             if (!oldest[0] || lstrcmpiW(found.cFileName, oldest) < 0)
                 lstrcpynW(oldest, found.cFileName, MAX_PATH);
@@ -45,21 +65,16 @@ void KeepNewest(const wchar_t* folder) noexcept {
         if (count <= kCrashDumpsKept)
             return;
         wchar_t doomed[MAX_PATH];
-        wsprintfW(doomed, L"%s%s", folder, oldest);
-        if (!DeleteFileW(doomed))
+        if (!JoinPath(doomed, folder, oldest) || !DeleteFileW(doomed))
             return;
     }
 }
 
-} // namespace
-
 void PrepareCrashDump() noexcept {
     if (g_writeDump)
         return;
-    HMODULE dbghelp = LoadLibraryW(L"dbghelp.dll");
-    if (dbghelp)
-        g_writeDump = reinterpret_cast<WriteDumpFn>(
-            reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    // From the system folder only: a dbghelp.dll beside the program would run in it.
+    g_writeDump = SystemFunctionAs<WriteDumpFn>(L"dbghelp.dll", "MiniDumpWriteDump");
 }
 
 bool WriteCrashDump(DWORD failedThread, EXCEPTION_POINTERS* pointers, wchar_t* path,
@@ -88,7 +103,7 @@ bool WriteCrashDump(DWORD failedThread, EXCEPTION_POINTERS* pointers, wchar_t* p
         path[0] = 0;
         return false;
     }
-    KeepNewest(folder);
+    KeepNewestReports(folder);
     return true;
 }
 

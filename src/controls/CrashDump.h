@@ -10,6 +10,10 @@ constexpr int kCrashDumpsKept = 5;
 // failure the thread that broke down may hold the loader's lock.
 void PrepareCrashDump() noexcept;
 
+// Deletes the oldest reports in the folder (which ends in a backslash) until kCrashDumpsKept
+// are left; files of other names, or with names too long to join to it, stay as they are.
+void KeepNewestReports(const wchar_t* folder) noexcept;
+
 // Writes a minidump of this process to %LOCALAPPDATA%\Merilane\crashes\, naming the thread that
 // failed (and what it met, when there is an exception record), and keeps only the newest
 // reports. Answers whether one was written, with its path in `path`. Uses no heap of its own

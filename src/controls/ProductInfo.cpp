@@ -1,4 +1,5 @@
 #include "controls/ProductInfo.h"
+#include "controls/SystemLibrary.h"
 #include <windows.h>
 #include <vector>
 
@@ -7,6 +8,15 @@ namespace {
 
 ProductInfo ReadProductInfo() {
     ProductInfo info;
+    // version.dll is no known DLL: imported, it would be taken from beside the program.
+    auto GetFileVersionInfoSizeW = SystemFunctionAs<decltype(&::GetFileVersionInfoSizeW)>(
+        L"version.dll", "GetFileVersionInfoSizeW");
+    auto GetFileVersionInfoW =
+        SystemFunctionAs<decltype(&::GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    auto VerQueryValueW =
+        SystemFunctionAs<decltype(&::VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+    if (!GetFileVersionInfoSizeW || !GetFileVersionInfoW || !VerQueryValueW)
+        return info;
     wchar_t path[MAX_PATH * 4] = {};
     GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
     DWORD ignored = 0;

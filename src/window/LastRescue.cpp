@@ -142,9 +142,14 @@ void WaitForWorkers(DWORD timeoutMs) noexcept {
 }
 
 template <class... Args> void Append(const wchar_t* format, Args... args) noexcept {
+    // wsprintfW writes at most 1024 characters and knows no bound of its own: each piece is
+    // made apart and cut to the room that is left.
+    wchar_t piece[1025];
+    wsprintfW(piece, format, args...);
     int used = lstrlenW(g.text);
-    if (used < 700) // wsprintfW writes at most 1024 characters
-        wsprintfW(g.text + used, format, args...);
+    int room = static_cast<int>(sizeof(g.text) / sizeof(g.text[0])) - used;
+    if (room > 1)
+        lstrcpynW(g.text + used, piece, room);
 }
 
 void TellTheUser() noexcept {

@@ -3,6 +3,7 @@
 #include "RemoteControls.h"
 #include "TestSupport.h"
 #include "app/frmSSTab.h"
+#include "controls/CrashDump.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <functional>
@@ -260,4 +261,38 @@ TEST_F(LastRescueOfSeveral, GivesBackWhatIsHeldAfterReleasesAndNothingElse) {
     EXPECT_EQ(ExitCode(), fault.exitCode);
     for (size_t i = 0; i < held.size(); ++i)
         ExpectWhole(i);
+}
+
+// The clean-up of old reports meets a name it cannot join to its folder within MAX_PATH (its
+// formatting into a fixed buffer once ran past it): that file stays, the six reports become
+// the five newest, and nothing else is touched.
+TEST(CrashReports, CleanUpKeepsTheNewestAndLeavesNamesItCannotJoin) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"merilane-reports\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    auto make = [&](const std::wstring& name) {
+        // Past MAX_PATH only through the long-path prefix.
+        HANDLE f = CreateFileW((L"\\\\?\\" + folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE) << std::string(name.begin(), name.end());
+        CloseHandle(f);
+    };
+    auto exists = [&](const std::wstring& name) {
+        return GetFileAttributesW((L"\\\\?\\" + folder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    // Sorts before every report, so it would be the first to go if it were taken for one.
+    const std::wstring longName = L"merilane-0" + std::wstring(250 - 14, L'a') + L".dmp";
+    ASSERT_EQ(longName.size(), 250u);
+    ASSERT_GE(folder.size() + longName.size(), size_t{MAX_PATH});
+    make(longName);
+    make(L"notes.txt");
+    for (int i = 1; i <= 6; ++i)
+        make(L"merilane-2026120" + std::to_wstring(i) + L"-120000-1.dmp");
+    merilane::KeepNewestReports(folder.c_str());
+    EXPECT_FALSE(exists(L"merilane-20261201-120000-1.dmp"));
+    for (int i = 2; i <= 6; ++i)
+        EXPECT_TRUE(exists(L"merilane-2026120" + std::to_wstring(i) + L"-120000-1.dmp")) << i;
+    EXPECT_TRUE(exists(L"notes.txt"));
+    EXPECT_TRUE(exists(longName));
 }

@@ -42,7 +42,7 @@ check() { # check WHAT CONDITION...
     shift
     if "$@"; then echo "  ok: $what"; else echo "  FAILED: $what"; failed=$((failed + 1)); fi
 }
-out=$(APT_LOG=$log MERILANE_APT_LISTS=$bin/lists PATH="$bin:$PATH" bash "$root/tools/packages.sh" 2>&1)
+out=$(APT_LOG=$log MERILANE_APT_STAMP=$bin/stamp PATH="$bin:$PATH" bash "$root/tools/packages.sh" 2>&1)
 rc=$?
 echo "Set-up script on a bad day:"
 check "it ends 0 (ended $rc)" test "$rc" = 0
