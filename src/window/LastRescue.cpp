@@ -175,7 +175,10 @@ void TellTheUser() noexcept {
                              L"Merilane ends as soon as they are back on the desktop.",
                inside);
     if (g.dump[0])
-        Append(L"\n\nA report for the developers was saved as:\n%s", g.dump);
+        Append(L"\n\nA report for the developers was saved as:\n%s\nIt holds what Merilane's threads "
+               L"were doing, which can include other programs' window titles and file paths. It "
+               L"stays on this computer: Merilane sends nothing anywhere.",
+               g.dump);
     else
         Append(L"\n\nNo report could be saved.");
     MessageBoxW(nullptr, g.text, L"Merilane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
