@@ -7,7 +7,7 @@
 # run side by side on several benches (a display, a Wine prefix and a virtual desktop each, so
 # that no test sees another's windows): ctest runs three tests at once, and cmake/wine-run.sh
 # puts each on a bench that is free. Beside them, on a bench of its own, the soak, then the
-# package test. The i686 tree is built at low priority meanwhile.
+# package test; the soak starts while the i686 tree builds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
@@ -31,12 +31,12 @@ prepare() { BENCH_DISPLAY_FROM=$1 bench_prepare "$root/build/wineprefix-$2" "${3
     wait
 ) >"$slots/prefixes.log" 2>&1 &
 prefixes_pid=$!
-# The i686 tree takes what the rest leaves of the processors: the x86_64 build's links, the
-# waits of the prefixes and the tests.
-(nice -n 19 "$root/tools/build.sh" i686 >"$slots/build-i686.log" 2>&1 && touch "$slots/i686.built") &
-i686_pid=$!
 "$root/tools/build.sh" x86_64 -- merilane_soak
 stage "Built x86_64"
+# The soak starts beside the i686 build (it needs the x86_64 tree only); the tests wait for it,
+# timed as they are for a machine that is not also compiling.
+("$root/tools/build.sh" i686 >"$slots/build-i686.log" 2>&1 && touch "$slots/i686.built") &
+i686_pid=$!
 wait "$prefixes_pid" || { cat "$slots/prefixes.log"; status=1; }
 stage "Wine prefixes ready"
 
@@ -110,7 +110,8 @@ beside() {
 }
 wait_for_i686() {
     while [ ! -e "$slots/i686.built" ]; do
-        kill -0 "$i686_pid" 2>/dev/null || { cat "$slots/build-i686.log"; return 1; }
+        kill -0 "$i686_pid" 2>/dev/null || [ -e "$slots/i686.built" ] ||
+            { cat "$slots/build-i686.log"; return 1; }
         sleep 1
     done
 }
@@ -118,6 +119,8 @@ beside_log="$slots/beside.log"
 (beside) >"$beside_log" 2>&1 &
 beside_pid=$!
 
+wait_for_i686 || status=1
+stage "Built i686"
 for lane in "${lanes[@]}"; do bench_up "$lane"; done
 stage "Tests, x86_64"
 run_ctest x86_64 "${lanes[@]}" -- || status=1
@@ -130,11 +133,9 @@ run_ctest x86_64 dpi144 -- -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
 bench_down dpi144
 
 if bench_can_run_32bit; then
-    wait_for_i686 || status=1
-    stage "Built i686; tests, i686 against 64-bit programs"
+    stage "Tests, i686 against 64-bit programs"
     run_ctest i686 "${lanes[@]}" -- -R "$i686_tests" || status=1
 else
-    wait "$i686_pid" || { cat "$slots/build-i686.log"; status=1; }
     echo "The i686 tests were built but skipped: this machine cannot start 32-bit programs."
 fi
 bench_down "${lanes[@]}"

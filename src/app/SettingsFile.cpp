@@ -1,4 +1,5 @@
 #include "app/SettingsFile.h"
+#include "controls/Trust.h"
 #include "controls/UniqueOwner.h"
 #include <shlobj.h>
 #include <algorithm>
@@ -170,6 +171,8 @@ std::wstring SaveSettings(const std::wstring& path, const Settings& settings, bo
     std::wstring folder = FolderOf(path);
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         return SystemText(GetLastError());
+    if (!IsPlainFolder(folder.c_str()))
+        return L"Its folder is a link to somewhere else, which Merilane does not write through.";
     // Each instance (and thread) writes a temporary file of its own; the last to finish wins,
     // whole.
     std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +

@@ -1,4 +1,5 @@
 #include "controls/CForm.h"
+#include "controls/Trust.h"
 #include "controls/Failure.h"
 #include "controls/MInput.h"
 #include "controls/Screen.h"
@@ -282,6 +283,8 @@ LRESULT CALLBACK CForm::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<CForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcW(hwnd, msg, wp, lp);
+    if (CarriesForeignPointer(msg))
+        return 0;
     LRESULT result = 0;
     try {
         result = self->WindowProc(msg, wp, lp);

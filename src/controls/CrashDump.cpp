@@ -1,5 +1,6 @@
 #include "controls/CrashDump.h"
 #include "controls/SystemLibrary.h"
+#include "controls/Trust.h"
 #include <dbghelp.h>
 #include <initializer_list>
 
@@ -21,6 +22,8 @@ bool CrashFolder(wchar_t* folder, DWORD capacity) noexcept {
         lstrcatW(folder, part);
         if (!CreateDirectoryW(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
+        if (!IsPlainFolder(folder))
+            return false;
     }
     lstrcatW(folder, L"\\");
     return true;
@@ -35,6 +38,23 @@ bool JoinPath(wchar_t* out, const wchar_t* folder, const wchar_t* name) noexcept
     lstrcpynW(out, folder, MAX_PATH);
     lstrcpynW(out + a, name, MAX_PATH - a);
     return true;
+}
+
+// Deletes the file only if what is opened under the name is a plain file: the name was found a
+// moment ago, and a link may stand there by now.
+bool DeletePlainFile(const wchar_t* path) noexcept {
+    HANDLE file = CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_DISPOSITION_INFO doomed{TRUE};
+    bool deleted =
+        GetFileInformationByHandle(file, &info) &&
+        !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+        SetFileInformationByHandle(file, FileDispositionInfo, &doomed, sizeof doomed);
+    CloseHandle(file);
+    return deleted;
 }
 
 } // namespace
@@ -65,7 +85,7 @@ void KeepNewestReports(const wchar_t* folder) noexcept {
         if (count <= kCrashDumpsKept)
             return;
         wchar_t doomed[MAX_PATH];
-        if (!JoinPath(doomed, folder, oldest) || !DeleteFileW(doomed))
+        if (!JoinPath(doomed, folder, oldest) || !DeletePlainFile(doomed))
             return;
     }
 }

@@ -1,23 +1,32 @@
 #include "window/CSubClass.h"
 #include "controls/Failure.h"
+#include "controls/Trust.h"
 #include "window/MKeyboard.h"
+#include <utility>
+#include <vector>
 
 namespace merilane {
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4D4C; // one subclass of ours per window
+
+// Which object subclasses which window, kept here: a window property, which any program may
+// set, would let another process choose the object this code calls through.
+std::vector<std::pair<HWND, CSubClass*>>& Subclassed() {
+    static std::vector<std::pair<HWND, CSubClass*>> table;
+    return table;
+}
+
+void Forget(HWND hwnd) {
+    std::erase_if(Subclassed(), [hwnd](const auto& entry) { return entry.first == hwnd; });
+}
 } // namespace
 
 void CSubClass::SubClass(HWND hwnd) {
-    if (!IsWindow(hwnd))
+    if (!IsWindow(hwnd) || GetSubclassObject(hwnd))
         return;
-    if (GetPropW(hwnd, kProperty))
+    if (!SetWindowSubclass(hwnd, SubclassWindowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return;
-    if (!SetPropW(hwnd, kProperty, this))
-        return;
-    if (!SetWindowSubclass(hwnd, SubclassWindowProc, kSubclassId, 0)) {
-        RemovePropW(hwnd, kProperty);
-        return;
-    }
+    Subclassed().emplace_back(hwnd, this);
     m_subclassedHwnd = hwnd;
     m_subclassing = true;
 }
@@ -26,19 +35,24 @@ void CSubClass::UnSubClass() {
     if (!m_subclassing || !IsWindow(m_subclassedHwnd))
         return;
     RemoveWindowSubclass(m_subclassedHwnd, SubclassWindowProc, kSubclassId);
-    RemovePropW(m_subclassedHwnd, kProperty);
+    Forget(m_subclassedHwnd);
     m_subclassing = false;
     m_subclassedHwnd = nullptr;
 }
 
 CSubClass* GetSubclassObject(HWND hWindow) {
-    return static_cast<CSubClass*>(GetPropW(hWindow, CSubClass::kProperty));
+    // A window that went without its subclass being told leaves its handle free for another.
+    std::erase_if(Subclassed(), [](const auto& entry) { return !IsWindow(entry.first); });
+    for (auto& [hwnd, object] : Subclassed())
+        if (hwnd == hWindow)
+            return object;
+    return nullptr;
 }
 
 LRESULT CALLBACK SubclassWindowProc(HWND hWindow, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR) {
-    CSubClass* object = GetSubclassObject(hWindow);
-    if (!object)
+                                    DWORD_PTR data) {
+    auto* object = reinterpret_cast<CSubClass*>(data);
+    if (!object || CarriesForeignPointer(uMsg))
         return DefSubclassProc(hWindow, uMsg, wParam, lParam);
     try {
         return object->OLDWindowProc(hWindow, uMsg, wParam, lParam);

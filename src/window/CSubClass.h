@@ -45,7 +45,6 @@ class CSubClass {
     static int16_t(LOWORD)(uint32_t value) noexcept { return static_cast<int16_t>(value & 0xFFFF); }
     static int16_t(HIWORD)(uint32_t value) noexcept { return static_cast<int16_t>(value >> 16); }
 
-    static constexpr const wchar_t* kProperty = L"nvAdvSubcls";
 
   private:
     LRESULT PassOn(HWND hWindow, UINT uMsg, WPARAM wParam, LPARAM lParam);

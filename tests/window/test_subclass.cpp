@@ -2,6 +2,8 @@
 #include "window/CSubClass.h"
 #include "window/MKeyboard.h"
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 using namespace merilane;
@@ -63,15 +65,31 @@ TEST(SubClass, OneObjectPerWindowAndNothingAfterTheWindowIsGone) {
     ASSERT_TRUE(first.Subclassing());
     EXPECT_EQ(GetSubclassObject(hwnd), &first);
     second.SubClass(hwnd);
-    EXPECT_FALSE(second.Subclassing()) << "the property says the window is taken";
+    EXPECT_FALSE(second.Subclassing()) << "the window is taken";
     EXPECT_EQ(GetSubclassObject(hwnd), &first);
+    // Another program can set a window property, and once chose the object called through.
+    SetPropW(hwnd, L"nvAdvSubcls", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x10)));
+    EXPECT_EQ(GetSubclassObject(hwnd), &first);
+    // An owner-draw request with a pointer of the sender's choosing, sent from another thread
+    // (as any program can): not acted on, and nothing faults.
+    std::atomic<bool> answered{false};
+    std::thread sender([&] {
+        DWORD_PTR ignored = 0;
+        answered = SendMessageTimeoutW(hwnd, WM_DRAWITEM, 0, 0x10, SMTO_BLOCK, 5000, &ignored) != 0;
+    });
+    bool delivered = WaitUntil([&] { return answered.load(); }, 5000);
+    sender.join();
+    EXPECT_TRUE(delivered) << "the request reached the window";
+    EXPECT_EQ(host.drawn, 0);
+    DRAWITEMSTRUCT item{};
+    SendMessageW(hwnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(host.drawn, 1) << "our own thread's request is drawn";
 
     CSubClass gone(host);
     HWND other = RecordingWindow();
     gone.SubClass(other);
     // Destroyed without being told: its fields keep their values and nothing fails.
     RemoveWindowSubclass(other, SubclassWindowProc, 0x4D4C);
-    RemovePropW(other, CSubClass::kProperty);
     DestroyWindow(other);
     gone.UnSubClass();
     EXPECT_TRUE(gone.Subclassing());
