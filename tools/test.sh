@@ -7,7 +7,7 @@
 # run side by side on several benches (a display, a Wine prefix and a virtual desktop each, so
 # that no test sees another's windows): ctest runs three tests at once, and cmake/wine-run.sh
 # puts each on a bench that is free. Beside them, on a bench of its own, the soak, then the
-# package test; the soak starts while the i686 tree builds.
+# package test. The i686 tree builds at low priority meanwhile.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/packages.sh"
@@ -33,9 +33,9 @@ prepare() { BENCH_DISPLAY_FROM=$1 bench_prepare "$root/build/wineprefix-$2" "${3
 prefixes_pid=$!
 "$root/tools/build.sh" x86_64 -- merilane_soak
 stage "Built x86_64"
-# The soak starts beside the i686 build (it needs the x86_64 tree only); the tests wait for it,
-# timed as they are for a machine that is not also compiling.
-("$root/tools/build.sh" i686 >"$slots/build-i686.log" 2>&1 && touch "$slots/i686.built") &
+# The i686 tree takes what the tests and the soak leave of the processors (most of their time is
+# spent waiting); measured here, that ends sooner than building it first.
+(nice -n 19 "$root/tools/build.sh" i686 >"$slots/build-i686.log" 2>&1 && touch "$slots/i686.built") &
 i686_pid=$!
 wait "$prefixes_pid" || { cat "$slots/prefixes.log"; status=1; }
 stage "Wine prefixes ready"
@@ -119,8 +119,6 @@ beside_log="$slots/beside.log"
 (beside) >"$beside_log" 2>&1 &
 beside_pid=$!
 
-wait_for_i686 || status=1
-stage "Built i686"
 for lane in "${lanes[@]}"; do bench_up "$lane"; done
 stage "Tests, x86_64"
 run_ctest x86_64 "${lanes[@]}" -- || status=1
@@ -132,6 +130,8 @@ stage "Tests at 144 dots per inch, x86_64"
 run_ctest x86_64 dpi144 -- -R '^(Dpi|TabLooks|TabDrawing)\.' || status=1
 bench_down dpi144
 
+wait_for_i686 || status=1
+stage "Built i686"
 if bench_can_run_32bit; then
     stage "Tests, i686 against 64-bit programs"
     run_ctest i686 "${lanes[@]}" -- -R "$i686_tests" || status=1
