@@ -36,7 +36,7 @@ void frmSSTab::ReleaseTabUnderPointer() {
 }
 
 void frmSSTab::TabStrip1_TabDrop(const TabDrop& drop) {
-    HWND window = TabStrip1.Item(drop.from)->Tag();
+    HWND window = drop.window;
     if (drop.kind == TabDrop::Kind::Outside && IsIntroScreen(window))
         return;
     RunCommand([window, drop] {
