@@ -145,7 +145,10 @@ bool CWindow::Load(HWND hwnd) {
     Classname = GetWindowClassName(hwnd);
     m_record = CaptureRecord{};
     m_record.window = hwnd;
-    m_record.previousParent = LastHwnd;
+    // GetParent answers the owner of an owned pop-up: given back there, the window would end
+    // inside its owner as a child. The record keeps the parent it really had.
+    HWND parent = GetAncestor(hwnd, GA_PARENT);
+    m_record.previousParent = IsDesktopParent(parent) ? nullptr : parent;
     m_record.style = Style();
     m_record.exStyle = ExStyle();
     WINDOWPLACEMENT placement{sizeof(placement)};

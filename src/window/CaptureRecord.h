@@ -10,7 +10,7 @@ namespace merilane {
 struct CaptureRecord {
     HWND window = nullptr;
     HWND host = nullptr;           // the host form it was moved into
-    HWND previousParent = nullptr; // its parent (or owner) before; null for the desktop
+    HWND previousParent = nullptr; // its parent before, never its owner; null for the desktop
     LONG style = 0;                // its styles before
     LONG exStyle = 0;
     UINT showCmd = SW_SHOWNORMAL; // its show state before
