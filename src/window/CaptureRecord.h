@@ -14,7 +14,7 @@ struct CaptureRecord {
     LONG style = 0;                // its styles before
     LONG exStyle = 0;
     UINT showCmd = SW_SHOWNORMAL; // its show state before
-    RECT rect{};                  // where it was, and how big, before
+    RECT rect{};                  // where it was, and how big, shown normally before
     UINT greyedMenuItems = 0;     // bit i: capture greyed kCapturedMenuCommands[i]
 };
 
