@@ -5,6 +5,7 @@
 #include "app/MCommands.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
+#include "selection/CTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include <windowsx.h>
@@ -36,7 +37,7 @@ void frmSSTab::ReleaseTabUnderPointer() {
 }
 
 void frmSSTab::TabStrip1_TabDrop(const TabDrop& drop) {
-    HWND window = TabStrip1.Item(drop.from)->Tag();
+    HWND window = drop.window;
     if (drop.kind == TabDrop::Kind::Outside && IsIntroScreen(window))
         return;
     RunCommand([window, drop] {
@@ -58,6 +59,9 @@ bool frmSSTab::DragInTarget(DragInFacts& facts) {
     // A dialog of ours (the picker, a box) disables the container: nothing goes in meanwhile.
     if (!Tabs || !IsWindowVisible(form) || IsIconic(form) || !IsWindowEnabled(form) ||
         IsPickerOpen() || TabStrip1.Dragging())
+        return false;
+    // The picker's refusal holds for a drop as well: an owned pop-up belongs with its owner.
+    if (!CTaskList::IsTaskWindow(facts.moving, 0))
         return false;
     // Asked on every mouse event of a drag, within the hook's time: the layout, which asks
     // the strip once per tab, is measured again only now and then.

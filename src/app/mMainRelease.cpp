@@ -8,6 +8,7 @@
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/dlgDocument.h"
+#include "window/CaptureRecord.h"
 #include "window/MForceFore.h"
 #include <map>
 
@@ -128,6 +129,9 @@ void RemoveWindowTab(const std::shared_ptr<CWindow>& window) {
         Tabs->RemoveTab(window->hWnd);
     if (CapturedWindows)
         CapturedWindows->Remove(window->hWnd);
+    // Its program closed it while it was held: nothing is left to give back.
+    if (!IsWindow(window->hWnd))
+        HeldWindows::Forget(window->hWnd);
     window->GetParentWindow().CloseWindow();
 }
 

@@ -43,6 +43,9 @@ TabPtr CTabStrip::Add() {
 void CTabStrip::Remove(int index) {
     if (index < 1 || index > Count())
         Raise(35600, L"Index out of bounds");
+    // A tab that goes in mid-drag ends its drag: nothing is left to drop.
+    if (m_dragged == m_tabs[static_cast<size_t>(index - 1)])
+        EndDrag(false, {});
     SendMessageW(hWnd(), TCM_DELETEITEM, index - 1, 0);
     m_tabs[index - 1]->m_strip = nullptr;
     m_tabs.erase(m_tabs.begin() + (index - 1));

@@ -20,12 +20,13 @@ int PositionForGap(int from, int gap);
 struct TabDrop {
     enum class Kind { None, Reorder, Outside };
     Kind kind = Kind::None;
-    int from = 0;  // the 1-based position it was dragged from
-    int to = 0;    // where it goes, for Reorder
-    POINT point{}; // where it was dropped, in screen coordinates
+    int from = 0;          // the 1-based position the tab has as it is dropped
+    int to = 0;            // where it goes, for Reorder
+    POINT point{};         // where it was dropped, in screen coordinates
+    HWND window = nullptr; // the tab's Tag
     bool operator==(const TabDrop& o) const {
         return kind == o.kind && from == o.from && to == o.to && point.x == o.point.x &&
-               point.y == o.point.y;
+               point.y == o.point.y && window == o.window;
     }
 };
 // Dropped on the row of tabs it reorders; outside the window that holds the strip it leaves;
@@ -61,7 +62,7 @@ class CTabStrip : public CControl {
     // for the tab count; -1 takes it away.
     void SetInsertionMark(int gap);
     int InsertionMark() const noexcept { return m_mark; }
-    bool Dragging() const noexcept { return m_dragFrom != 0; }
+    bool Dragging() const noexcept { return m_dragged != nullptr; }
     // Ends a tab drag without a drop (the keyboard hook sees Escape wherever the focus is).
     void CancelDrag();
     // Ends a tab drag with a drop at the screen point. The capture keeps the mouse only while
@@ -89,8 +90,9 @@ class CTabStrip : public CControl {
     std::function<void()> OnClick;
     std::function<void(int button, int shift, int x, int y)> OnMouseUp;
     // A tab was dragged and dropped (never called for a plain click, nor for a drop that does
-    // nothing). A dragged tab is not selected by its press: the handler selects it. Tabs are
-    // dragged only while there is a handler.
+    // nothing, nor for a tab removed while it was dragged: that ends its drag). A dragged tab is
+    // not selected by its press: the handler selects it. Tabs are dragged only while there is a
+    // handler.
     std::function<void(const TabDrop& drop)> OnTabDrop;
 
     // The parent form forwards its WM_NOTIFY for this control here.
@@ -114,7 +116,9 @@ class CTabStrip : public CControl {
     // Whether the press of the mouse button that is down changed the selection; the click
     // then has had its event already.
     bool m_pressSelected = false;
-    int m_dragFrom = 0; // the 1-based position of the tab being dragged, 0 when none is
+    // The tab being dragged, if any. Tabs before it may come and go meanwhile: its position
+    // at the press says nothing by the time it is dropped.
+    TabPtr m_dragged;
     int m_mark = -1;
 };
 

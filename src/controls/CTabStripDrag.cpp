@@ -128,27 +128,27 @@ void CTabStrip::DrawInsertionMark() const {
 }
 
 void CTabStrip::DropAt(POINT screen) {
-    if (m_dragFrom)
+    if (m_dragged)
         EndDrag(true, screen);
 }
 
 void CTabStrip::CancelDrag() {
-    if (m_dragFrom)
+    if (m_dragged)
         EndDrag(false, {});
 }
 
 void CTabStrip::EndDrag(bool drop, POINT at) {
-    int from = m_dragFrom;
-    m_dragFrom = 0;
+    TabPtr tab = std::move(m_dragged);
     SetInsertionMark(-1);
     if (GetCapture() == hWnd())
         ReleaseCapture();
-    if (!drop || !OnTabDrop)
+    if (!drop || !OnTabDrop || !tab || tab->IsRemoved())
         return;
     RECT outer{};
     GetWindowRect(GetAncestor(hWnd(), GA_ROOT), &outer);
     std::vector<RECT> tabs = TabRects();
-    TabDrop result = DecideTabDrop(from, at, TabRow(), outer, tabs);
+    TabDrop result = DecideTabDrop(tab->Index(), at, TabRow(), outer, tabs);
+    result.window = tab->Tag();
     if (result.kind != TabDrop::Kind::None)
         OnTabDrop(result);
 }
@@ -158,7 +158,7 @@ bool CTabStrip::DragMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_LBUTTONDOWN: {
         m_pressSelected = false;
         // A drag whose release nobody saw (no hook, the capture lost silently) ends here.
-        if (m_dragFrom)
+        if (m_dragged)
             EndDrag(false, {});
         if (!OnTabDrop)
             return false;
@@ -177,13 +177,13 @@ bool CTabStrip::DragMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         // The press does not select the tab: selecting activates its window, which belongs
         // to another program, and the mouse would follow the foreground instead of the
         // capture. The drop's handler selects it.
-        m_dragFrom = from;
+        m_dragged = m_tabs[static_cast<size_t>(from - 1)];
         SetCapture(hWnd());
         result = 0;
         return true;
     }
     case WM_MOUSEMOVE:
-        if (!m_dragFrom)
+        if (!m_dragged)
             return false;
         {
             POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -195,7 +195,7 @@ bool CTabStrip::DragMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     case WM_LBUTTONUP:
-        if (!m_dragFrom)
+        if (!m_dragged)
             return false;
         {
             POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -205,14 +205,14 @@ bool CTabStrip::DragMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = 0;
         return true;
     case WM_KEYDOWN:
-        if (!m_dragFrom || wp != VK_ESCAPE)
+        if (!m_dragged || wp != VK_ESCAPE)
             return false;
         EndDrag(false, {});
         result = 0;
         return true;
     case WM_CAPTURECHANGED:
         // Taken by someone else (a box that popped up, the system): no drop.
-        if (m_dragFrom && reinterpret_cast<HWND>(lp) != hWnd())
+        if (m_dragged && reinterpret_cast<HWND>(lp) != hWnd())
             EndDrag(false, {});
         return false;
     case WM_PAINT:

@@ -145,13 +145,24 @@ bool CWindow::Load(HWND hwnd) {
     Classname = GetWindowClassName(hwnd);
     m_record = CaptureRecord{};
     m_record.window = hwnd;
-    m_record.previousParent = LastHwnd;
+    // GetParent answers the owner of an owned pop-up: given back there, the window would end
+    // inside its owner as a child. The record keeps the parent it really had.
+    HWND parent = GetAncestor(hwnd, GA_PARENT);
+    m_record.previousParent = IsDesktopParent(parent) ? nullptr : parent;
     m_record.style = Style();
     m_record.exStyle = ExStyle();
-    WINDOWPLACEMENT placement{sizeof(placement)};
-    if (GetWindowPlacement(hwnd, &placement))
-        m_record.showCmd = placement.showCmd;
     m_record.rect = r;
+    WINDOWPLACEMENT placement{sizeof(placement)};
+    if (GetWindowPlacement(hwnd, &placement)) {
+        m_record.showCmd = placement.showCmd;
+        MONITORINFO monitor{sizeof(monitor)};
+        POINT offset{};
+        if (GetMonitorInfoW(MonitorFromRect(&placement.rcNormalPosition, MONITOR_DEFAULTTONEAREST),
+                            &monitor))
+            offset = {monitor.rcWork.left - monitor.rcMonitor.left,
+                      monitor.rcWork.top - monitor.rcMonitor.top};
+        m_record.rect = NormalPlace(placement, m_record.exStyle & WS_EX_TOOLWINDOW, offset);
+    }
     m_smallIcon.reset();
     m_bigIcon.reset();
     return IsExistingWindow();

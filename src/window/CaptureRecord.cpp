@@ -73,6 +73,15 @@ bool Hold(const CaptureRecord& record) noexcept {
         if (!free.used)
             slot = &free;
     }
+    // A window whose program closed it while it was held needs its slot no more, whoever
+    // failed to say so: the table has to hold as many windows as are held at once, not as many
+    // as came and went.
+    for (Slot& dead : g_slots) {
+        if (slot)
+            break;
+        if (dead.used && !IsWindow(dead.record.window))
+            slot = &dead;
+    }
     if (!slot)
         return false;
     Write(*slot, &record);

@@ -10,11 +10,11 @@ namespace merilane {
 struct CaptureRecord {
     HWND window = nullptr;
     HWND host = nullptr;           // the host form it was moved into
-    HWND previousParent = nullptr; // its parent (or owner) before; null for the desktop
+    HWND previousParent = nullptr; // its parent before, never its owner; null for the desktop
     LONG style = 0;                // its styles before
     LONG exStyle = 0;
     UINT showCmd = SW_SHOWNORMAL; // its show state before
-    RECT rect{};                  // where it was, and how big, before
+    RECT rect{};                  // where it was, and how big, shown normally before
     UINT greyedMenuItems = 0;     // bit i: capture greyed kCapturedMenuCommands[i]
 };
 
@@ -24,13 +24,14 @@ namespace HeldWindows {
 
 constexpr int kCapacity = 256;
 
-// Records the window as held (or updates its record). False when the table is full or closed:
-// the window is then not taken in.
+// Records the window as held (or updates its record). The slot of a window that no longer
+// exists is taken when no other is free. False when the table is full or closed: the window is
+// then not taken in.
 bool Hold(const CaptureRecord& record) noexcept;
 // Takes no window in from now on, from any thread: the program is breaking down, and a window
 // that went in after the last look at the table would go down with it.
 void Close() noexcept;
-// The window is out (or never got in).
+// The window is out, never got in, or is gone.
 void Forget(HWND window) noexcept;
 // A copy of the window's record; false when it is not held.
 bool Find(HWND window, CaptureRecord& out) noexcept;

@@ -39,6 +39,13 @@ void HandOverActivation(HWND hwnd, HWND ourWindow) noexcept {
 
 } // namespace
 
+RECT NormalPlace(const WINDOWPLACEMENT& placement, bool toolWindow, POINT workOffset) noexcept {
+    RECT place = placement.rcNormalPosition;
+    if (!toolWindow)
+        OffsetRect(&place, workOffset.x, workOffset.y);
+    return place;
+}
+
 bool IsDesktopParent(HWND parent) noexcept {
     return !parent || HandleValue(parent) < 1 || parent == GetDesktopWindow();
 }

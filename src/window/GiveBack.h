@@ -12,6 +12,12 @@ constexpr RECT kReleasedPlacement{0, 0, kReleasedWidth, kReleasedHeight};
 inline constexpr UINT kCapturedMenuCommands[] = {SC_MAXIMIZE, SC_MINIMIZE, SC_MOVE, SC_RESTORE,
                                                  SC_SIZE};
 
+// Where a window lies, and how big it is, when it is shown normally, on the screen; for a
+// minimised or maximised window its rectangle now is neither. The placement keeps that in
+// work-area coordinates, except for a tool window: `workOffset` is how far the work area of the
+// window's monitor lies from the monitor's corner (a taskbar at the left or the top).
+RECT NormalPlace(const WINDOWPLACEMENT& placement, bool toolWindow, POINT workOffset) noexcept;
+
 // Whether a parent stands for the desktop: none, no window, or the desktop window itself.
 bool IsDesktopParent(HWND parent) noexcept;
 

@@ -21,6 +21,7 @@ uint64_t g_calls = 0;
 POINT g_lastCursor{};
 uint64_t g_lastCalls = 0;
 DWORD g_lastInput = 0;
+POINT g_pressedAt{};
 
 void CarryNext() {
     if (g_asked.empty() || !g_host)
@@ -56,7 +57,11 @@ DragInDecision DecideDragIn(WPARAM message, POINT point, const DragInFacts& fact
     int hadMark = session.mark;
     if (message == WM_LBUTTONUP) {
         session = DragInSession{};
-        if (over)
+        // The window follows the pointer in its move loop. Where that loop starts at the press
+        // (Windows), a click on the caption of a window lying over the container is a "move"
+        // that ends over the tabs, and would take a window nobody dragged.
+        bool moved = point.x != facts.pressedAt.x || point.y != facts.pressedAt.y;
+        if (over && moved)
             return {DragInAction::Drop, facts.moving, gap, point};
         return hadMark >= 0 ? DragInDecision{DragInAction::Unmark} : none;
     }
@@ -76,6 +81,8 @@ bool HookLooksRemoved(POINT lastCursor, POINT cursor, uint64_t lastCalls, uint64
 
 LRESULT CALLBACK MouseHook(int nCode, WPARAM wParam, LPARAM lParam) {
     double start = NowUs();
+    if (nCode == HC_ACTION && wParam == WM_LBUTTONDOWN)
+        g_pressedAt = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
     if (g_host && nCode == HC_ACTION && (wParam == WM_MOUSEMOVE || wParam == WM_LBUTTONUP)) {
         try {
             const auto& raw = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
@@ -87,6 +94,7 @@ LRESULT CALLBACK MouseHook(int nCode, WPARAM wParam, LPARAM lParam) {
                 });
             }
             DragInFacts facts;
+            facts.pressedAt = g_pressedAt;
             facts.moving = MovedByItsThread(GetForegroundWindow());
             if (facts.moving) {
                 RECT r{};

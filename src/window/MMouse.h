@@ -27,6 +27,7 @@ struct DragInFacts {
     RECT tabRow{};          // the band of tabs, on the screen
     RECT display{};         // the display area, on the screen
     std::vector<RECT> tabs; // each tab, on the screen
+    POINT pressedAt{};      // where the left button last went down
 };
 
 // What the hook remembers from one event to the next.

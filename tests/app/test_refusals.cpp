@@ -11,6 +11,7 @@
 #include "tabs/dlgDocument.h"
 #include "app/frmIntro.h"
 #include "window/CaptureRecord.h"
+#include "window/MMouse.h"
 #include "window/MTermProc.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -173,4 +174,18 @@ TEST(Refusals, AWindowTheSystemWillNotReparentStaysWhereItWas) {
     EXPECT_FALSE(record.style & WS_CHILD);
     ReleaseWindow(hwnd, CapturedWindows->item(hwnd)->LastHwnd, kReleaseNormal, true);
     EXPECT_FALSE(HeldWindows::Find(hwnd, record));
+
+    // An owned pop-up is refused at the drop as at the picker; and its record, which the last
+    // rescue would give it back by, names the desktop as its parent, not its owner.
+    auto owned = ChildProcess::Fixture(
+        {L"--title", L"Owned pop-up", L"--style", L"80CC0000", L"--owner", L"tool"});
+    HWND popup = owned.WaitForWindow(L"Owned pop-up");
+    ASSERT_NE(popup, nullptr);
+    DragInFacts dragged{popup};
+    EXPECT_FALSE(ContainerForm->DragInTarget(dragged));
+    dragged.moving = hwnd;
+    EXPECT_TRUE(ContainerForm->DragInTarget(dragged));
+    CWindow loaded;
+    loaded.Load(popup);
+    EXPECT_EQ(loaded.Record().previousParent, nullptr);
 }

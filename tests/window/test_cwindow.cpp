@@ -106,6 +106,33 @@ TEST(CWindowLoad, RecordsWhatTheWindowIs) {
     EXPECT_EQ(w.LocalHwnd, nullptr);
 }
 
+TEST(CWindowLoad, TheNormalPlaceIsThePlacementsOnTheScreenWhateverTheState) {
+    const RECT normal{100, 50, 500, 350};
+    struct Row {
+        UINT show;
+        bool tool;
+        POINT workOffset;
+        RECT expected;
+    };
+    for (const Row& row : {Row{SW_SHOWMINIMIZED, false, {0, 0}, normal},
+                           Row{SW_SHOWMAXIMIZED, false, {60, 0}, {160, 50, 560, 350}},
+                           Row{SW_SHOWNORMAL, true, {0, 40}, normal}}) {
+        WINDOWPLACEMENT placement{sizeof(placement), 0, row.show, {-32000, -32000}, {0, 0}, normal};
+        RECT place = NormalPlace(placement, row.tool, row.workOffset);
+        EXPECT_TRUE(EqualRect(&place, &row.expected)) << row.show << (row.tool ? " tool" : "");
+    }
+    // Loaded minimised, a window is on record where it lay, as big as it was, before.
+    HWND own = CreateWindowExW(0, L"STATIC", L"Minimised", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                               50, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    RECT before{};
+    GetWindowRect(own, &before);
+    ShowWindow(own, SW_MINIMIZE);
+    CWindow w;
+    w.Load(own);
+    EXPECT_TRUE(EqualRect(&w.Record().rect, &before));
+    DestroyWindow(own);
+}
+
 TEST(CWindowLoad, DeadAndMissingHandlesLoadAsNothing) {
     HWND dead;
     {

@@ -179,7 +179,8 @@ DragInFacts Moving(HWND window, LONG width = 300) {
             window != nullptr,
             {0, 0, 400, 20},
             {0, 20, 400, 300},
-            {{0, 0, 100, 20}, {100, 0, 200, 20}}};
+            {{0, 0, 100, 20}, {100, 0, 200, 20}},
+            {500, 500}};
 }
 
 } // namespace
@@ -216,6 +217,11 @@ TEST(DragInDecisions, OwnHeldSizedOrUnwelcomeWindowsAreNeverDroppedAndEscapeEnds
         EXPECT_EQ(DecideDragIn(WM_MOUSEMOVE, {10, 10}, f, s), DragInDecision{});
         EXPECT_EQ(DecideDragIn(WM_LBUTTONUP, {10, 10}, f, s), DragInDecision{});
     }
+    // Released where it was pressed: a click on the caption of a window over the tabs, in a
+    // move loop that began at the press, moved nothing.
+    DragInFacts clicked = Moving(kDragged);
+    clicked.pressedAt = {10, 10};
+    EXPECT_EQ(DecideDragIn(WM_LBUTTONUP, {10, 10}, clicked, s), DragInDecision{});
     // A window whose size changes is being sized by a border, not moved.
     DecideDragIn(WM_MOUSEMOVE, {500, 500}, Moving(kDragged), s);
     EXPECT_EQ(DecideDragIn(WM_MOUSEMOVE, {10, 10}, Moving(kDragged, 350), s), DragInDecision{});
