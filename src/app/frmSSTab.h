@@ -193,6 +193,8 @@ class frmSSTab : public CForm,
     HWND m_markedWindow = nullptr; // the window the mark is shown for
     DragInFacts m_layout;          // the strip's layout as the mouse hook last needed it
     DWORD m_layoutAt = 0;
+    HWND m_layoutWindow = nullptr;      // the window being dragged when it was measured
+    bool m_layoutWindowTakable = false; // whether the picker would offer that window
     OwnedFont m_tabFont;
     std::wstring m_toolTip; // the text a tooltip shows, kept while it shows it
 };

@@ -60,19 +60,22 @@ bool frmSSTab::DragInTarget(DragInFacts& facts) {
     if (!Tabs || !IsWindowVisible(form) || IsIconic(form) || !IsWindowEnabled(form) ||
         IsPickerOpen() || TabStrip1.Dragging())
         return false;
-    // The picker's refusal holds for a drop as well: an owned pop-up belongs with its owner.
-    if (!CTaskList::IsTaskWindow(facts.moving, 0))
-        return false;
     // Asked on every mouse event of a drag, within the hook's time: the layout, which asks
-    // the strip once per tab, is measured again only now and then.
+    // the strip once per tab, and whether the window may be taken, which asks the system
+    // about it several times, are found again only now and then.
     DWORD now = GetTickCount();
-    if (!m_layoutAt || now - m_layoutAt > kLayoutAgeMs ||
+    if (!m_layoutAt || now - m_layoutAt > kLayoutAgeMs || facts.moving != m_layoutWindow ||
         m_layout.tabs.size() != static_cast<size_t>(TabStrip1.Count())) {
         m_layout.tabRow = TabStrip1.TabRow();
         GetWindowRect(Picture1.hWnd(), &m_layout.display);
         m_layout.tabs = TabStrip1.TabRects();
         m_layoutAt = now ? now : 1;
+        m_layoutWindow = facts.moving;
+        // The picker's refusal holds for a drop as well: an owned pop-up belongs with its owner.
+        m_layoutWindowTakable = CTaskList::IsTaskWindow(facts.moving, 0);
     }
+    if (!m_layoutWindowTakable)
+        return false;
     facts.tabRow = m_layout.tabRow;
     facts.display = m_layout.display;
     facts.tabs = m_layout.tabs;
