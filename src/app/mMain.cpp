@@ -4,6 +4,7 @@
 #include "app/frmSSTab.h"
 #include "app/mMainShared.h"
 #include "controls/CTimer.h"
+#include "controls/CrashDump.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 #include "controls/Failure.h"
@@ -17,6 +18,7 @@
 #include "tabs/CWindows.h"
 #include "tabs/MTabDraw.h"
 #include "tabs/dlgDocument.h"
+#include "window/CaptureRecord.h"
 #include "window/LastRescue.h"
 #include "window/MForceFore.h"
 #include "window/MTermProc.h"
@@ -102,9 +104,17 @@ void Main() {
     InstallLastRescue();
     BindUiThread();
     SetUnhandledFailureHandler([](const std::exception& e) {
+        // No window goes in from now on, and one on its way in is given back once it is in.
+        HeldWindows::Close();
         // The windows go back first, so that nothing of theirs hangs on the box below.
         GiveBackAllWindows();
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, Product().name);
+        wchar_t report[MAX_PATH] = L"";
+        std::wstring text = DescriptionOf(e) + L"\n\n";
+        if (WriteCrashDump(GetCurrentThreadId(), nullptr, report, MAX_PATH))
+            text += std::wstring(kReportSavedAs) + L"\n" + report + L"\n" + kReportHolds;
+        else
+            text += kNoReport;
+        MsgBox(text, MB_ICONERROR | MB_OK, Product().name);
         EndProgramWhenEmpty(1);
     });
     ContainerForm = std::make_unique<frmSSTab>();
@@ -188,12 +198,15 @@ HWND GetTopLevelWindow(HWND hwnd) {
 }
 
 void EndProgramWhenEmpty(int exitCode) {
-    if (!detail::AnyHostHoldsAWindow())
+    // Out of its host is not yet whole: a window may still wait for its frame to come back, or
+    // for a late move in to end and send it back out.
+    auto settled = [] { return !detail::AnyHostHoldsAWindow() && !HeldWindows::AnyMoving(); };
+    if (settled())
         ExitProcess(static_cast<UINT>(exitCode));
     // A window that does not answer is still inside: the program waits for it to be out.
     static CTimer waitForWindows;
-    waitForWindows.OnTick([exitCode] {
-        if (!detail::AnyHostHoldsAWindow())
+    waitForWindows.OnTick([exitCode, settled] {
+        if (settled())
             ExitProcess(static_cast<UINT>(exitCode));
     });
     waitForWindows.SetInterval(200);

@@ -3,6 +3,13 @@
 
 namespace merilane {
 
+// What the box that tells of a breakdown says of its report: where it is and what it holds.
+inline constexpr wchar_t kReportSavedAs[] = L"A report for the developers was saved as:";
+inline constexpr wchar_t kReportHolds[] =
+    L"It holds what Merilane's threads were doing, which can include other programs' window "
+    L"titles and file paths. It stays on this computer: Merilane sends nothing anywhere.";
+inline constexpr wchar_t kNoReport[] = L"No report could be saved.";
+
 // How many crash reports are kept; older ones go as a new one is written.
 constexpr int kCrashDumpsKept = 5;
 

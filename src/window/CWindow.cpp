@@ -212,7 +212,13 @@ bool CWindow::Reparent(HWND newOwner) {
     auto previous = std::make_shared<HWND>(nullptr);
     DWORD ours = GetCurrentThreadId();
     auto move = [=] {
+        // Once the program is breaking down the rescue has the window: a move that had not
+        // begun does not, and one under way is waited for before the window is given back.
+        int mark = recorded ? HeldWindows::BeginMove(hwnd, true) : -1;
+        if (recorded && mark < 0)
+            return;
         *previous = SetParentAndFixStyle(hwnd, newOwner, original);
+        HeldWindows::EndMove(mark);
         // A window of another thread among ours must not tie our input to its thread.
         SeparateInput(ours, GetWindowThreadProcessId(hwnd, nullptr));
     };
@@ -257,7 +263,9 @@ bool CWindow::GiveBack(HWND newParent, const RECT* placement) {
     DWORD ours = GetCurrentThreadId();
     RECT where = placement ? *placement : kReleasedPlacement;
     auto out = [record, ours, where] {
+        int mark = HeldWindows::BeginMove(record.window, false);
         GiveBackNow(record, where);
+        HeldWindows::EndMove(mark);
         SeparateInput(ours, GetWindowThreadProcessId(record.window, nullptr));
     };
     auto settle = [hwnd, host = LocalHwnd] {

@@ -10,6 +10,7 @@ namespace {
 struct Slot {
     volatile LONG sequence = 0;
     volatile LONG used = 0;
+    volatile LONG moving[2] = {0, 0}; // out, in
     CaptureRecord record;
 };
 
@@ -70,7 +71,7 @@ bool Hold(const CaptureRecord& record) noexcept {
     for (Slot& free : g_slots) {
         if (slot)
             break;
-        if (!free.used)
+        if (!free.used && !free.moving[0] && !free.moving[1])
             slot = &free;
     }
     // A window whose program closed it while it was held needs its slot no more, whoever
@@ -79,7 +80,7 @@ bool Hold(const CaptureRecord& record) noexcept {
     for (Slot& dead : g_slots) {
         if (slot)
             break;
-        if (dead.used && !IsWindow(dead.record.window))
+        if (dead.used && !dead.moving[0] && !dead.moving[1] && !IsWindow(dead.record.window))
             slot = &dead;
     }
     if (!slot)
@@ -117,6 +118,41 @@ int Snapshot(CaptureRecord* out, int capacity) noexcept {
             ++n;
     }
     return n;
+}
+
+int BeginMove(HWND window, bool intoHost) noexcept {
+    Slot* slot = window ? SlotOf(window) : nullptr;
+    if (!slot)
+        return -1;
+    volatile LONG& mark = slot->moving[intoHost];
+    // Marked before the table is looked at, and the rescue closes the table before it looks at
+    // the marks (both interlocked): either the move sees the table closed, or the rescue sees
+    // the move under way, never neither.
+    InterlockedIncrement(&mark);
+    if (intoHost && InterlockedCompareExchange(&g_closed, 0, 0)) {
+        InterlockedDecrement(&mark);
+        return -1;
+    }
+    return static_cast<int>(slot - g_slots) * 2 + intoHost;
+}
+
+void EndMove(int mark) noexcept {
+    if (mark >= 0 && mark < kCapacity * 2)
+        InterlockedDecrement(&g_slots[mark / 2].moving[mark % 2]);
+}
+
+bool MovingIn(HWND window) noexcept {
+    for (const Slot& slot : g_slots)
+        if (slot.moving[1] && slot.record.window == window)
+            return true;
+    return false;
+}
+
+bool AnyMoving() noexcept {
+    for (const Slot& slot : g_slots)
+        if (slot.moving[0] || slot.moving[1])
+            return true;
+    return false;
 }
 
 int Count() noexcept {

@@ -38,6 +38,17 @@ bool Find(HWND window, CaptureRecord& out) noexcept;
 // Copies up to `capacity` records of held windows into `out`; answers how many.
 int Snapshot(CaptureRecord* out, int capacity) noexcept;
 int Count() noexcept;
+// A move into a host and the rescue must agree on who has the window: the rescue may give it
+// back only once no move of it into a host is under way, and no such move may begin once the
+// rescue has begun. Answers the mark to end the move with, or -1 when the window is not on
+// record, or when the table is closed and the move is into a host: that move must not happen.
+int BeginMove(HWND window, bool intoHost) noexcept;
+void EndMove(int mark) noexcept;
+// Whether a move of the window into a host that began before the table closed is under way.
+bool MovingIn(HWND window) noexcept;
+// Whether any window on record is being moved, in or out. A window out of its host may still
+// wait for its frame: ending the program before this is false would leave it without one.
+bool AnyMoving() noexcept;
 
 } // namespace HeldWindows
 

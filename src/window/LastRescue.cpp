@@ -106,7 +106,9 @@ int StartGiveBacks() noexcept {
     int started = 0;
     for (int i = 0; i < n; ++i) {
         HWND hwnd = g.fresh[i].window;
-        if (!IsWindow(hwnd) || IsOurs(hwnd))
+        // One on its way in is given back once it is in: given back now, it would be made a
+        // child afterwards, on the desktop, without its frame.
+        if (!IsWindow(hwnd) || IsOurs(hwnd) || HeldWindows::MovingIn(hwnd))
             continue;
         int slot = -1;
         for (int k = 0; k < g.count && slot < 0; ++k)
@@ -128,6 +130,21 @@ int StartGiveBacks() noexcept {
         ++started;
     }
     return started;
+}
+
+// Whether a move into a host that began before the breakdown is still under way.
+bool AnyMovingIn() noexcept {
+    int n = HeldWindows::Snapshot(g.fresh, kMax);
+    for (int i = 0; i < n; ++i)
+        if (HeldWindows::MovingIn(g.fresh[i].window))
+            return true;
+    return false;
+}
+
+void WaitForMovesIn(DWORD timeoutMs) noexcept {
+    DWORD start = GetTickCount();
+    while (AnyMovingIn() && (timeoutMs == INFINITE || GetTickCount() - start < timeoutMs))
+        Sleep(50);
 }
 
 void WaitForWorkers(DWORD timeoutMs) noexcept {
@@ -157,7 +174,7 @@ void TellTheUser() noexcept {
     int inside = 0;
     for (int i = 0; i < g.count; ++i) {
         HWND hwnd = g.records[i].window;
-        if (Running(i) || (IsWindow(hwnd) && InsideUs(hwnd)))
+        if (Running(i) || (IsWindow(hwnd) && (InsideUs(hwnd) || HeldWindows::MovingIn(hwnd))))
             ++inside;
         else if (IsWindow(hwnd) && g.wasInside[i])
             ++givenBack;
@@ -175,12 +192,9 @@ void TellTheUser() noexcept {
                              L"Merilane ends as soon as they are back on the desktop.",
                inside);
     if (g.dump[0])
-        Append(L"\n\nA report for the developers was saved as:\n%s\nIt holds what Merilane's threads "
-               L"were doing, which can include other programs' window titles and file paths. It "
-               L"stays on this computer: Merilane sends nothing anywhere.",
-               g.dump);
+        Append(L"\n\n%s\n%s\n%s", kReportSavedAs, g.dump, kReportHolds);
     else
-        Append(L"\n\nNo report could be saved.");
+        Append(L"\n\n%s", kNoReport);
     MessageBoxW(nullptr, g.text, L"Merilane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
@@ -190,6 +204,7 @@ void TellTheUser() noexcept {
         case 0: // The windows first: nothing after this may cost them.
             StartGiveBacks();
             WaitForWorkers(kRescueWaitMs);
+            WaitForMovesIn(kRescueWaitMs);
             if (StartGiveBacks())
                 WaitForWorkers(kRescueWaitMs);
             break;
@@ -201,6 +216,7 @@ void TellTheUser() noexcept {
             break;
         case 3: // Ending with a window inside would destroy it, with whatever it holds.
             WaitForWorkers(INFINITE);
+            WaitForMovesIn(INFINITE);
             if (StartGiveBacks())
                 WaitForWorkers(INFINITE);
             break;

@@ -120,34 +120,56 @@ TEST_F(EndToEnd, ExitAsksAndCancelKeepsEverythingAsItWas) {
     ExpectReleased(held);
 }
 
+// A C++ failure in a handler gives every window back, saves a report, and ends the program only
+// once every window is whole: a pop-up out of its host but hung while its frame comes back is
+// waited for.
 TEST_F(EndToEnd, AFailingHandlerEndsTheProgramButNotesWorkSurvives) {
     ChildProcess notepad(NotepadPath(), {});
     HWND pad = MainWindowOf(notepad);
     ASSERT_NE(pad, nullptr);
     HWND edit = EditOf(pad);
+    auto late =
+        ChildProcess::Fixture({L"--title", L"Frame comes back late", L"--style", L"90CF0000"});
+    HWND popup = late.WaitForWindow(L"Frame comes back late");
+    ASSERT_NE(popup, nullptr);
     Start(L"merilane_failing.exe");
-    Pick({pad});
+    Pick({pad, popup});
     ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(pad, container); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(popup, container); }, 10000));
     TypeInto(edit, L"unsaved words");
     ASSERT_TRUE(WaitUntil([&] { return ControlText(edit) == L"unsaved words"; }, 5000));
+    HangFixtureOn(popup, WM_STYLECHANGING, 30000);
 
     std::wstring name = L"MerilaneFailNow" + std::to_wstring(program->Pid());
     HANDLE failNow = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
     ASSERT_NE(failNow, nullptr);
-    BoxAnswerer box(L"Merilane", IDOK, 15000, program->Pid());
+    BoxAnswerer box(L"Merilane", IDOK, 30000, program->Pid());
     SetEvent(failNow);
     CloseHandle(failNow);
-    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 15000));
-    EXPECT_EQ(box.Text(), L"A handler failed on purpose");
+    ASSERT_TRUE(WaitUntil([&] { return box.Answered(); }, 30000));
+    std::wstring text = box.Text();
+    EXPECT_EQ(text.rfind(L"A handler failed on purpose\n\n", 0), 0u) << text;
+    size_t at = text.find(L"saved as:\n");
+    ASSERT_NE(at, std::wstring::npos) << text;
+    std::wstring report = text.substr(at + 10, text.find(L'\n', at + 10) - at - 10);
+    EXPECT_NE(GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES) << report;
+
+    ASSERT_TRUE(FixtureHangs(popup));
+    Pump(500);
+    EXPECT_TRUE(program->Running()) << "ended while a window waited for its frame";
+    EndFixtureHang(popup);
     ASSERT_TRUE(program->WaitForExit(10000));
     DWORD code = 0;
     GetExitCodeProcess(program->Handle(), &code);
     EXPECT_NE(code, 0u);
+    EXPECT_EQ(ParentOf(popup), GetDesktopWindow());
+    EXPECT_EQ(StyleOf(popup) & (WS_POPUP | WS_CHILD), static_cast<LONG>(WS_POPUP));
 
     ASSERT_TRUE(IsWindow(pad));
     EXPECT_EQ(ParentOf(pad), GetDesktopWindow());
     EXPECT_EQ(ControlText(edit), L"unsaved words");
     EXPECT_TRUE(notepad.Running());
+    DeleteFileW(report.c_str());
 }
 
 TEST_F(EndToEnd, ExitChosenDuringReleaseAllEndsCleanlyWithEveryWindowOnTheDesktop) {

@@ -75,7 +75,9 @@ class LastRescue : public testing::TestWithParam<Ending> {
     void Hold(const std::vector<std::wstring>& names, const std::function<void()>& beforeOk = {}) {
         std::vector<HWND> picked;
         for (const std::wstring& title : names) {
-            fixtures.push_back(ChildProcess::Fixture({L"--title", title, L"--edit"}));
+            std::vector<std::wstring> args{L"--title", title, L"--edit"};
+            args.insert(args.end(), fixtureExtra.begin(), fixtureExtra.end());
+            fixtures.push_back(ChildProcess::Fixture(args));
             held.push_back(fixtures.back().WaitForWindow(title));
             titles.push_back(title);
             picked.push_back(held.back());
@@ -147,6 +149,7 @@ class LastRescue : public testing::TestWithParam<Ending> {
         return code;
     }
 
+    std::vector<std::wstring> fixtureExtra; // given to each fixture Hold starts
     std::vector<ChildProcess> fixtures;
     std::vector<HWND> held;
     std::vector<std::wstring> titles;
@@ -211,6 +214,33 @@ TEST_F(LastRescueOfSeveral, TheOthersComeBackAtOnceAndTheProgramWaitsForTheHungO
     EndFixtureHang(held[1]);
     EXPECT_EQ(ExitCode(), fault.exitCode);
     ExpectWhole(1);
+}
+
+// A pop-up is in its host, not yet made a child, when the program breaks down (its move is
+// late): the rescue gives it back only after that move, so it is not made a child on the
+// desktop later, while the program still waits for another window that hangs.
+TEST_F(LastRescueOfSeveral, AMoveIntoAHostUnderWayIsWaitedForAndThePopUpKeepsItsFrame) {
+    const Ending fault{"MoveUnderWay",
+                       {L"--fault", L"access", L"--slow-move-in", L"Slow to go in"},
+                       0xC0000005,
+                       L"an access violation"};
+    ASSERT_NO_FATAL_FAILURE(StartHolding({L"Hangs a while"}, fault));
+    const UINT hangNow = WM_APP + 77;
+    HangFixtureOn(held[0], hangNow, 8000);
+    PostMessageW(held[0], hangNow, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return FixtureHangs(held[0]); }, 5000));
+    fixtureExtra = {L"--style", L"90CF0000"};
+    {
+        BoxAnswerer late(L"Merilane", IDOK, 30000, program->Pid());
+        ASSERT_NO_FATAL_FAILURE(Hold({L"Slow to go in"}, [] {}));
+        ASSERT_TRUE(WaitUntil([&] { return late.Answered(); }, 10000));
+        EXPECT_NE(late.Text().find(L"does not respond"), std::wstring::npos) << late.Text();
+    }
+    ASSERT_TRUE(FailAndAnswer(fault).has_value());
+    EXPECT_EQ(ExitCode(), fault.exitCode);
+    ExpectWhole(0);
+    ExpectWhole(1);
+    EXPECT_TRUE(StyleOf(held[1]) & WS_POPUP);
 }
 
 // A fault while one window is given back ends only that give-back: the others still come out
