@@ -2,6 +2,7 @@
 // set, the keyboard bindings and the subclassing need of it. Its commands, watch timers and
 // end are in the files named after them.
 #include "app/frmSSTab.h"
+#include "controls/Failure.h"
 #include "app/Globals.h"
 #include "app/MCommands.h"
 #include "app/mMain.h"
@@ -95,21 +96,21 @@ void frmSSTab::Form_Load() {
 void frmSSTab::Form_Resize() {
     if (!TabStrip1.hWnd())
         return;
-    IgnoringFailure([&] {
+    Tolerating([&] {
         TabStrip1.SetWidth(Width() - 150);
         TabStrip1.SetHeight(Height());
     });
-    IgnoringFailure([&] {
+    Tolerating([&] {
         Picture1.SetWidth(TabStrip1.ClientWidth());
         Picture1.SetHeight(TabStrip1.ClientHeight());
         Picture1.SetLeft(TabStrip1.ClientLeft());
         Picture1.SetTop(TabStrip1.ClientTop());
     });
     std::shared_ptr<CWindow> active;
-    IgnoringFailure([&] { active = Tabs ? Tabs->GetActiveChildWindow() : nullptr; });
+    Tolerating([&] { active = Tabs ? Tabs->GetActiveChildWindow() : nullptr; });
     if (!active || !IsWindow(active->hWnd))
         return;
-    IgnoringFailure([&] {
+    Tolerating([&] {
         auto window = CapturedWindows ? CapturedWindows->item(active->hWnd) : nullptr;
         if (!window)
             return;

@@ -76,14 +76,12 @@ void CALLBACK frmSSTab::CloseTimerProc(HWND, UINT, UINT_PTR, DWORD) {
     // runs leaves the close to the next one.
     if (!ContainerForm || CommandRunning())
         return;
-    try {
+    Guarded([] {
         RunCommand([] {
             if (ContainerForm)
                 ContainerForm->Unload();
         });
-    } catch (...) {
-        HandleCurrentFailure();
-    }
+    });
 }
 
 void frmSSTab::Form_Unload() {

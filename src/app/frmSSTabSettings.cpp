@@ -136,12 +136,9 @@ void frmSSTab::RecaptureTabSet() {
             taken.insert(hwnd);
             CWindow loaded;
             loaded.Load(hwnd);
-            CaptureWindow(loaded, remembered.title);
-            if (auto window = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr) {
-                window->Name = remembered.name;
-                window->Caption = remembered.caption;
-                ShowTabCaption(*window);
-            }
+            CaptureWindow(loaded, {.seen = remembered.title,
+                                   .tabName = remembered.name,
+                                   .caption = remembered.caption});
             break;
         }
     }

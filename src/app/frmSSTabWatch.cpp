@@ -1,6 +1,7 @@
 // The container's two watch timers: nothing tells it when a captured window changes its
 // title, closes or comes to the front, so they look.
 #include "app/Globals.h"
+#include "controls/Failure.h"
 #include "app/MCommands.h"
 #include "app/WatchRules.h"
 #include "app/frmSSTab.h"
@@ -87,10 +88,7 @@ void frmSSTab::Timer1_Timer() {
         if (active && IsOwnWindow(foreground, false) && foreground != active->hWnd) {
             if (TabPtr tab = Tabs->GetTabByHwnd(foreground)) {
                 BringWindowToTop(form);
-                try {
-                    Tabs->ActivateTab(tab, true);
-                } catch (const std::exception&) {
-                }
+                Tolerating([&] { Tabs->ActivateTab(tab, true); });
                 foreground = GetForegroundWindow();
                 active = TabStrip1.Count() ? Tabs->GetActiveChildWindow() : nullptr;
             }

@@ -200,7 +200,7 @@ HWND GetTopLevelWindow(HWND hwnd) {
 void EndProgramWhenEmpty(int exitCode) {
     // Out of its host is not yet whole: a window may still wait for its frame to come back, or
     // for a late move in to end and send it back out.
-    auto settled = [] { return !detail::AnyHostHoldsAWindow() && !HeldWindows::AnyMoving(); };
+    auto settled = [] { return !AnyWindowHeld() && !HeldWindows::AnyMoving(); };
     if (settled())
         ExitProcess(static_cast<UINT>(exitCode));
     // A window that does not answer is still inside: the program waits for it to be out.

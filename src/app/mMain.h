@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/Tab.h"
+#include "tabs/CWindows.h"
 #include "window/CWindow.h"
 #include <windows.h>
 #include <memory>
@@ -24,11 +25,18 @@ enum ReleaseState : UINT { kReleaseNormal = 1, kReleaseMinimised = 2, kReleaseMa
 // picker is open at a time: asking while one is open does nothing.
 bool ShowCaptureWindowForm();
 bool IsPickerOpen() noexcept;
-// Captures the window into a new tab. A window that does not answer is not taken in: the user
-// hears of it, and it stays where it is.
+// What a capture is asked for besides taking the window in.
+struct CaptureOptions {
+    std::wstring seen;    // how the user knows the window (the picker's row), for the messages
+    std::wstring tabName; // the name its tab shows instead of its title
+    std::wstring caption; // its caption template; empty: the usual one
+    int position = 0;     // the 1-based place of its tab; 0: after the others
+};
+// Captures the window into a new tab, as `options` say: every path that captures one (the
+// picker, a drop, a rule, the remembered set, the intro screen) comes here. A window that does
+// not answer is not taken in: the user hears of it, and it stays where it is.
+void CaptureWindow(const CWindow& loaded, const CaptureOptions& options = {});
 void CaptureWindow(HWND hwnd);
-// `name` is how the user knows the window (the picker's row), for the messages.
-void CaptureWindow(const CWindow& loaded, const std::wstring& name = {});
 // A window dragged onto the tabs and dropped there: captured as the picker's OK captures one
 // (the same refusals and messages), its tab put at the 1-based position.
 void CaptureDroppedWindow(HWND hwnd, int position);
@@ -47,12 +55,14 @@ enum class CaptureRefusal {
 // What keeps the window from being captured before anything is tried on it.
 CaptureRefusal RefusalOf(HWND hwnd);
 std::wstring RefusalText(CaptureRefusal refusal);
-// Gives the window back to `newParent`. When its program does not take it back in time, it
-// stays in its tab, the user hears of it, and the release ends by itself as soon as the
-// program answers.
-// `placement`, when given, is where the window goes instead of the usual 500 x 500 at (0, 0).
-TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab,
-                     const RECT* placement = nullptr);
+// Gives the window back as `options` say: every path that releases one comes here. When its
+// program does not take it back in time, it stays in its tab, the user hears of it, and the
+// release ends by itself as soon as the program answers.
+TabPtr ReleaseWindow(HWND hwnd, const ReleaseOptions& options);
+inline TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab) {
+    return ReleaseWindow(
+        hwnd, {.newParent = newParent, .releaseState = releaseState, .removeTab = removeTab});
+}
 // A tab dragged out of the container: its window goes back to the desktop with its top-left
 // corner at `topLeft`, as big as it was before capture, shown normal and activated.
 void ReleaseWindowAt(HWND hwnd, POINT topLeft);

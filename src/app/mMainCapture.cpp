@@ -1,4 +1,5 @@
 #include "app/Globals.h"
+#include "controls/Failure.h"
 #include "app/MCommands.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
@@ -15,18 +16,11 @@
 namespace merilane {
 namespace {
 
-// Windows that capture could not finish with, until they are back out as they were: those that
-// did not take their host in time (they may still go in, and then come straight back out) and
-// those on their way out again.
-struct Undone {
-    std::shared_ptr<CWindow> window;
-    bool comingOut = false;
-};
-std::map<HWND, Undone> g_undone;
 bool g_pickerOpen = false;
 
 void UndoFinished(const std::shared_ptr<CWindow>& window) {
-    g_undone.erase(window->hWnd);
+    if (CapturedWindows && CapturedWindows->StateOf(window->hWnd) != HeldState::Held)
+        CapturedWindows->Remove(window->hWnd);
     if (IsWindow(window->hWnd))
         ShowWindowAsync(window->hWnd, static_cast<int>(window->Record().showCmd));
     detail::CloseHost(window->LocalHwnd);
@@ -41,20 +35,21 @@ void UndoCapture(const std::shared_ptr<CWindow>& window) {
         UndoFinished(window);
         return;
     }
-    g_undone[hwnd] = Undone{window, true};
+    if (CapturedWindows)
+        CapturedWindows->SetState(window, HeldState::GivingUp);
     RECT where = window->Record().rect;
     if (window->GiveBack(window->Record().previousParent, &where))
         UndoFinished(window);
 }
 
 // What the picker's OK does with each window chosen, and a drop with the one dropped.
-void CaptureChosenWindow(const CWindow& window, const std::wstring& name) {
+void CaptureChosenWindow(const CWindow& window, const CaptureOptions& options) {
     try {
-        CaptureWindow(window, name);
+        CaptureWindow(window, options);
     } catch (const Error& e) {
         if (e.Number() != kKeyAlreadyAssociated)
             throw;
-        NoteForUser(detail::Quoted(window, name) + L" is in a tab already.");
+        NoteForUser(detail::Quoted(window, options.seen) + L" is in a tab already.");
     }
 }
 
@@ -63,19 +58,16 @@ void CaptureChosenWindow(const CWindow& window, const std::wstring& name) {
 namespace detail {
 
 bool CaptureMoveEnded(HWND hwnd) {
-    auto it = g_undone.find(hwnd);
-    if (it == g_undone.end())
+    auto state = CapturedWindows ? CapturedWindows->StateOf(hwnd) : std::nullopt;
+    if (state != HeldState::InLate && state != HeldState::GivingUp)
         return false;
-    auto window = it->second.window;
-    if (it->second.comingOut)
+    // Still in the account: the wrapper outlives the call below, which may remove it.
+    auto window = CapturedWindows->Wrapper(hwnd);
+    if (state == HeldState::GivingUp)
         UndoFinished(window);
     else
         UndoCapture(window);
     return true;
-}
-
-bool CaptureWaitsFor(HWND hwnd) {
-    return g_undone.count(hwnd) != 0;
 }
 
 } // namespace detail
@@ -88,7 +80,7 @@ bool ShowCaptureWindowForm() {
     if (g_pickerOpen)
         return false;
     bool captured = false;
-    try {
+    Tolerating({.tellUser = L"MMain.ShowCaptureWindowForm"}, [&] {
         WindowSelection windows;
         std::map<std::wstring, std::wstring> names;
         {
@@ -104,7 +96,7 @@ bool ShowCaptureWindowForm() {
             }
             if (picker.Cancelled) {
                 picker.Unload();
-                return false;
+                return;
             }
             windows = picker.GetWindows();
             // The titles the user saw, to name a window that cannot be taken.
@@ -117,11 +109,9 @@ bool ShowCaptureWindowForm() {
         // Each on its own: one that cannot be taken leaves the others to be.
         for (auto& [key, window] : windows) {
             captured = true;
-            CaptureChosenWindow(window, names[key]);
+            CaptureChosenWindow(window, {.seen = names[key]});
         }
-    } catch (const std::exception& e) {
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.ShowCaptureWindowForm");
-    }
+    });
     return captured;
 }
 
@@ -129,16 +119,11 @@ void CaptureDroppedWindow(HWND hwnd, int position) {
     // Closed in mid-drag: there is nothing to take, and nothing worth a word.
     if (!IsWindow(hwnd))
         return;
-    try {
+    Tolerating({.tellUser = L"MMain.CaptureDroppedWindow"}, [&] {
         CWindow loaded;
         loaded.Load(hwnd);
-        CaptureChosenWindow(loaded, {});
-        // Only a window that went into a tab of its own moves; one refused or late has none.
-        if (Tabs && CapturedWindows && CapturedWindows->item(hwnd) && !IsOnItsWay(hwnd))
-            Tabs->MoveTab(hwnd, position);
-    } catch (const std::exception& e) {
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"MMain.CaptureDroppedWindow");
-    }
+        CaptureChosenWindow(loaded, {.position = position});
+    });
 }
 
 void CaptureWindow(HWND hwnd) {
@@ -195,8 +180,9 @@ std::wstring RefusalText(CaptureRefusal refusal) {
     }
 }
 
-void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
+void CaptureWindow(const CWindow& loaded, const CaptureOptions& options) {
     HWND hwnd = loaded.hWnd;
+    const std::wstring& name = options.seen;
     if (!CapturedWindows || !Tabs)
         Raise(kObjectRequired);
     // A window that is held already stays where it is: a second wrapper would fight the first.
@@ -227,6 +213,14 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
             return;
         }
         window->GreyCapturedMenu();
+        if (!options.tabName.empty() || !options.caption.empty()) {
+            window->Name = options.tabName;
+            if (!options.caption.empty())
+                window->Caption = options.caption;
+            ShowTabCaption(*window);
+        }
+        if (options.position > 0)
+            Tabs->MoveTab(hwnd, options.position);
         return;
     }
     // Tab and entry go; the host form stays for as long as the window may be inside.
@@ -240,7 +234,7 @@ void CaptureWindow(const CWindow& loaded, const std::wstring& name) {
         // What it is told now it does once it answers, after the move it is stuck in.
         ShowWindowAsync(hwnd, static_cast<int>(window->Record().showCmd));
         // It may still go in; then it comes straight back out.
-        g_undone[hwnd] = Undone{window, false};
+        CapturedWindows->SetState(window, HeldState::InLate);
         NoteForUser(detail::Quoted(loaded, name) +
                     L" does not respond, so it was not put in a tab. It goes back where it was "
                     L"as soon as it answers.");

@@ -10,19 +10,9 @@
 #include "tabs/dlgDocument.h"
 #include "window/CaptureRecord.h"
 #include "window/MForceFore.h"
-#include <map>
 
 namespace merilane {
 namespace {
-
-// Windows whose release waits for their program: still inside, on their way out, with what
-// the release was asked to do once they are out.
-struct PendingRelease {
-    UINT releaseState = kReleaseNormal;
-    bool removeTab = true;
-    bool activate = false; // brought to the front once out (a tab dragged out)
-};
-std::map<HWND, PendingRelease> g_releasing;
 
 TabPtr FinishRelease(HWND hwnd, UINT releaseState, bool removeTab) {
     DoEvents();
@@ -48,33 +38,34 @@ TabPtr FinishRelease(HWND hwnd, UINT releaseState, bool removeTab) {
 namespace detail {
 
 bool ReleaseMoveEnded(HWND hwnd) {
-    auto it = g_releasing.find(hwnd);
-    if (it == g_releasing.end())
+    auto pending = CapturedWindows ? CapturedWindows->WaitingRelease(hwnd) : std::nullopt;
+    if (!pending)
         return false;
-    PendingRelease pending = it->second;
-    g_releasing.erase(it);
-    FinishRelease(hwnd, pending.releaseState, pending.removeTab);
-    if (pending.activate && IsWindow(hwnd))
+    if (auto window = CapturedWindows->item(hwnd))
+        CapturedWindows->SetState(window, HeldState::Held);
+    FinishRelease(hwnd, pending->releaseState, pending->removeTab);
+    if (pending->activate && IsWindow(hwnd))
         ForceForeground(hwnd);
     return true;
 }
 
 } // namespace detail
 
-TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTab,
-                     const RECT* placement) {
+TabPtr ReleaseWindow(HWND hwnd, const ReleaseOptions& options) {
     if (!CapturedWindows)
         Raise(kObjectRequired);
     auto window = CapturedWindows->item(hwnd);
     if (!window)
         Raise(kObjectRequired, L"The window is not captured");
-    auto tabNow = [&] { return removeTab || !Tabs ? nullptr : Tabs->GetTabByHwnd(hwnd); };
+    auto tabNow = [&] { return options.removeTab || !Tabs ? nullptr : Tabs->GetTabByHwnd(hwnd); };
     NoteReleasedByHand(hwnd);
-    if (g_releasing.count(hwnd))
+    if (CapturedWindows->StateOf(hwnd) == HeldState::Leaving)
         return tabNow(); // on its way out already
     detail::ReceiveLateMoves();
-    if (!window->GiveBack(newParent, placement)) {
-        g_releasing[hwnd] = PendingRelease{releaseState, removeTab, placement != nullptr};
+    if (!window->GiveBack(options.newParent, options.placement ? &*options.placement : nullptr)) {
+        // The release waited on the window: anything may have run meanwhile.
+        if (CapturedWindows && CapturedWindows->item(hwnd) == window)
+            CapturedWindows->SetState(window, HeldState::Leaving, options);
         // It may have left its host and then stopped answering while its style was put back.
         bool out = IsWindow(hwnd) && GetAncestor(hwnd, GA_PARENT) != window->LocalHwnd;
         NoteForUser(detail::Quoted(*window) +
@@ -84,7 +75,7 @@ TabPtr ReleaseWindow(HWND hwnd, HWND newParent, UINT releaseState, bool removeTa
                            L"as soon as it answers."));
         return tabNow();
     }
-    return FinishRelease(hwnd, releaseState, removeTab);
+    return FinishRelease(hwnd, options.releaseState, options.removeTab);
 }
 
 void ReleaseWindowAt(HWND hwnd, POINT topLeft) {
@@ -94,7 +85,7 @@ void ReleaseWindowAt(HWND hwnd, POINT topLeft) {
     const RECT& before = window->Record().rect;
     RECT placement{topLeft.x, topLeft.y, topLeft.x + (before.right - before.left),
                    topLeft.y + (before.bottom - before.top)};
-    ReleaseWindow(hwnd, window->LastHwnd, kReleaseNormal, true, &placement);
+    ReleaseWindow(hwnd, {.newParent = window->LastHwnd, .placement = placement, .activate = true});
     // Out in time: it comes in front of the container that the release activated.
     if (!IsOnItsWay(hwnd) && IsWindow(hwnd))
         ForceForeground(hwnd);
@@ -116,7 +107,7 @@ void ReleaseAllWindows(bool closeWindows) {
             RemoveWindowTab(window);
         } else {
             ReleaseWindow(window->hWnd, window->LastHwnd, kReleaseNormal, true);
-            if (closeWindows && !g_releasing.count(window->hWnd))
+            if (closeWindows && !IsOnItsWay(window->hWnd))
                 window->CloseWindow();
         }
     }
@@ -136,11 +127,12 @@ void RemoveWindowTab(const std::shared_ptr<CWindow>& window) {
 }
 
 bool AnyWindowHeld() {
-    return !g_releasing.empty() || detail::AnyHostHoldsAWindow();
+    return (CapturedWindows && CapturedWindows->AnyOnItsWay()) || detail::AnyHostHoldsAWindow();
 }
 
 bool IsOnItsWay(HWND hwnd) {
-    return g_releasing.count(hwnd) || detail::CaptureWaitsFor(hwnd);
+    auto state = CapturedWindows ? CapturedWindows->StateOf(hwnd) : std::nullopt;
+    return state && state != HeldState::Held;
 }
 
 void GiveBackAllWindows() noexcept {

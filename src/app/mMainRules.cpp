@@ -49,13 +49,7 @@ void Take(HWND hwnd, const WindowRule& rule) {
         return;
     }
     g_waiting.erase(hwnd);
-    CaptureWindow(loaded);
-    if (auto window = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr) {
-        if (!rule.tabName.empty()) {
-            window->Name = rule.tabName;
-            ShowTabCaption(*window);
-        }
-    }
+    CaptureWindow(loaded, {.tabName = rule.tabName});
 }
 
 // Whether the rules may take the window at all: another program's task window, not in a tab

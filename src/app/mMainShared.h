@@ -16,7 +16,5 @@ void ReceiveLateMoves();
 bool CaptureMoveEnded(HWND window);
 // The same for release.
 bool ReleaseMoveEnded(HWND window);
-// Whether capture waits for the window to come (back) out of a host.
-bool CaptureWaitsFor(HWND window);
 
 } // namespace merilane::detail

@@ -1,4 +1,5 @@
 #include "controls/CForm.h"
+#include "controls/WindowObjects.h"
 #include "controls/Trust.h"
 #include "controls/Failure.h"
 #include "controls/MInput.h"
@@ -41,7 +42,7 @@ std::vector<HWND>& ModalStack() {
 
 CForm::~CForm() {
     if (m_hwnd) {
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        WindowObjects<CForm>::Set(m_hwnd, nullptr);
         HWND hwnd = m_hwnd;
         m_hwnd = nullptr;
         DestroyWindow(hwnd);
@@ -65,7 +66,7 @@ void CForm::Create() {
         return;
     // The window procedure of the class is the default one until the form takes over, so that
     // a form never sees messages before its members are set.
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    WindowObjects<CForm>::Set(hwnd, this);
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc));
     m_hwnd = hwnd;
     Form_Load();
@@ -280,19 +281,14 @@ LRESULT CForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK CForm::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    CForm* self = WindowObjects<CForm>::Find(hwnd);
     if (!self)
         return DefWindowProcW(hwnd, msg, wp, lp);
     if (CarriesForeignPointer(msg))
         return 0;
-    LRESULT result = 0;
-    try {
-        result = self->WindowProc(msg, wp, lp);
-    } catch (...) {
-        HandleCurrentFailure();
-    }
+    LRESULT result = Guarded(LRESULT{0}, [&] { return self->WindowProc(msg, wp, lp); });
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        WindowObjects<CForm>::Set(hwnd, nullptr);
         self->m_hwnd = nullptr;
         self->m_caption.reset();
         if (self->m_adopted) {

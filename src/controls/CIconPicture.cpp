@@ -1,4 +1,5 @@
 #include "controls/CIconPicture.h"
+#include "controls/WindowObjects.h"
 #include "controls/MessageWindow.h"
 
 namespace merilane {
@@ -11,7 +12,7 @@ void CIconPicture::Create(HWND parent, int id, int x, int y, int width, int heig
     HWND hwnd = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    WindowObjects<CIconPicture>::Set(hwnd, this);
     Attach(hwnd);
     SetSize(width, height);
 }
@@ -47,7 +48,7 @@ void CIconPicture::Paint(HDC target) const {
 }
 
 LRESULT CALLBACK CIconPicture::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CIconPicture*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    CIconPicture* self = WindowObjects<CIconPicture>::Find(hwnd);
     switch (msg) {
     case WM_ERASEBKGND:
         return 1; // the bitmap covers everything
@@ -64,7 +65,7 @@ LRESULT CALLBACK CIconPicture::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             self->Paint(reinterpret_cast<HDC>(wp));
         return 0;
     case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        WindowObjects<CIconPicture>::Set(hwnd, nullptr);
         break;
     default:
         break;

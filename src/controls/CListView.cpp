@@ -45,15 +45,13 @@ LRESULT CALLBACK CListView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     else if (msg == WM_KEYUP)
         pressedHere = self->m_keysDown.erase(static_cast<UINT>(wp)) > 0;
     LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-    try {
+    Guarded([&] {
         if (button && self->OnMouseUp)
             self->OnMouseUp(button, ShiftState(), PixelsToTwipsX(GET_X_LPARAM(lp), hwnd),
                             PixelsToTwipsY(GET_Y_LPARAM(lp), hwnd));
         else if (pressedHere && self->OnKeyUp)
             self->OnKeyUp(static_cast<int>(wp), ShiftState());
-    } catch (...) {
-        HandleCurrentFailure();
-    }
+    });
     return result;
 }
 

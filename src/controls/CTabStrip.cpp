@@ -172,24 +172,18 @@ void CTabStrip::HandleNotify(const NMHDR& header) {
 LRESULT CALLBACK CTabStrip::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CTabStrip*>(data);
-    try {
-        LRESULT handled = 0;
-        if (self->DragMessage(msg, wp, lp, handled))
-            return handled;
-    } catch (...) {
-        HandleCurrentFailure();
-    }
+    LRESULT handled = 0;
+    if (Guarded(false, [&] { return self->DragMessage(msg, wp, lp, handled); }))
+        return handled;
     int button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : msg == WM_MBUTTONUP ? 4 : 0;
     if (button && self->OnMouseUp) {
         int shift = ((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
                     (GetKeyState(VK_MENU) < 0 ? 4 : 0);
         LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-        try {
+        Guarded([&] {
             self->OnMouseUp(button, shift, PixelsToTwipsX(GET_X_LPARAM(lp), hwnd),
                             PixelsToTwipsY(GET_Y_LPARAM(lp), hwnd));
-        } catch (...) {
-            HandleCurrentFailure();
-        }
+        });
         return result;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);

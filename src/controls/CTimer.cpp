@@ -67,11 +67,7 @@ void CALLBACK CTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     // A tick that came late (the system's timers are coarse) makes the next one come early.
     DWORD late = static_cast<LONG>(started - timer->m_dueAt) > 0 ? started - timer->m_dueAt : 0;
     auto alive = timer->m_alive;
-    try {
-        timer->m_onTick();
-    } catch (...) {
-        HandleCurrentFailure();
-    }
+    Guarded(timer->m_onTick);
     // The handler may have stopped, restarted or destroyed its own timer.
     if (!*alive)
         return;

@@ -11,17 +11,6 @@ namespace merilane {
 // and result as MessageBoxW.
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title);
 
-// Runs one step of a procedure whose failure the user is told of, in a box with the critical
-// icon titled with the procedure's name ("frmTaskList.cmdOK_Click"); the failure ends that step
-// only.
-template <class Step> void ReportingFailure(const wchar_t* procedure, Step&& step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, procedure);
-    }
-}
-
 // A modal prompt for one line of text: the answer as typed, or nothing when cancelled.
 std::optional<std::wstring> InputBox(const std::wstring& prompt, const std::wstring& title,
                                      const std::wstring& defaultText);

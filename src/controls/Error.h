@@ -38,12 +38,4 @@ class Error : public std::runtime_error {
 std::wstring DescriptionOf(const std::exception& e);
 long NumberOf(const std::exception& e);
 
-// Runs one step of a procedure whose later steps do not depend on it: its failure is dropped.
-template <class Step> void IgnoringFailure(Step&& step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
-
 } // namespace merilane

@@ -1,4 +1,5 @@
 #include "controls/Failure.h"
+#include "controls/Dialogs.h"
 #include "controls/Text.h"
 #include <windows.h>
 #include <stdexcept>
@@ -11,6 +12,10 @@ FailureHandler& Handler() {
 }
 bool g_handling = false;
 } // namespace
+
+void TellFailure(const wchar_t* procedure, const std::exception& failure) {
+    MsgBox(DescriptionOf(failure), MB_ICONERROR | MB_OK, procedure);
+}
 
 void SetUnhandledFailureHandler(FailureHandler handler) {
     Handler() = std::move(handler);

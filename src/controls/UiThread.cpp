@@ -27,11 +27,7 @@ LRESULT CALLBACK UiThreadProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         work = std::move(g_work.front());
         g_work.pop_front();
     }
-    try {
-        work();
-    } catch (...) {
-        HandleCurrentFailure();
-    }
+    Guarded(work);
     return 0;
 }
 

@@ -1,4 +1,5 @@
 #include "selection/CTLWindowList.h"
+#include "controls/Failure.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 
@@ -70,7 +71,7 @@ CWindow CTLWindowList::SelectedWindow() const {
 }
 
 void CTLWindowList::RefreshTaskList() {
-    ReportingFailure(L"CTLWindowList.RefreshTaskList", [this] { m_rows.Refresh(); });
+    Tolerating({.tellUser = L"CTLWindowList.RefreshTaskList"}, [this] { m_rows.Refresh(); });
 }
 
 WindowSelection CTLWindowList::GetWindows() {

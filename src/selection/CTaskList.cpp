@@ -336,10 +336,10 @@ bool CTaskList::Terminate(long index, HWND hwnd, DWORD dialogDelay) {
         CloseWowTask(copy.hWnd, dialogDelay);
         return true;
     case 2:
-        PostCloseToProcess(copy.ProcessID);
+        PostCloseToProcess(copy.ProcessID, copy.hWnd);
         return true;
     default:
-        return CloseProcessWindows(copy.ProcessID, dialogDelay);
+        return CloseProcessWindows(copy.hWnd, copy.ProcessID, dialogDelay);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "selection/WindowRows.h"
+#include "controls/Failure.h"
 #include "selection/WindowRules.h"
 #include "window/CWindow.h"
 #include "controls/CIcon.h"
@@ -91,7 +92,7 @@ void WindowRows::Refresh() {
             continue;
         }
         bool added = false;
-        IgnoringFailure([&] {
+        Tolerating([&] {
             if (!m_list.Contains(key)) {
                 m_list.Add(key, caption);
                 added = true;
@@ -100,7 +101,7 @@ void WindowRows::Refresh() {
         if (!m_list.Contains(key))
             continue;
         if (m_list.SmallIcon(key).empty()) {
-            IgnoringFailure([&] {
+            Tolerating([&] {
                 // The icon belongs to the other program: the list keeps a copy of it.
                 CPicture picture = CIcon::CreatePicture(m_tasks.hIconSm(i), CPicture::kTypeIcon);
                 if (!m_images.Contains(key))

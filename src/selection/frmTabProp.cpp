@@ -1,4 +1,5 @@
 #include "selection/frmTabProp.h"
+#include "controls/Failure.h"
 #include "controls/CIcon.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
@@ -325,7 +326,7 @@ UINT frmTabProp::ReleaseState() const {
 
 void frmTabProp::cmdOk_Click() {
     Timer1.SetEnabled(false);
-    ReportingFailure(L"frmTabProp.cmdOk_Click", [this] {
+    Tolerating({.tellUser = L"frmTabProp.cmdOk_Click"}, [this] {
         if (auto active = ActiveWindow())
             active->Caption = OwnWindowText(m_caption);
         UINT state = ReleaseState();
@@ -348,7 +349,7 @@ void frmTabProp::cmdRelease_Click() {
     if (!active)
         return;
     Timer1.SetEnabled(false);
-    ReportingFailure(L"frmTabProp.cmdRelease_Click", [&] {
+    Tolerating({.tellUser = L"frmTabProp.cmdRelease_Click"}, [&] {
         if (m_actions.ReleaseWindow)
             m_actions.ReleaseWindow(active->hWnd, active->LastHwnd, ReleaseState(), true);
     });

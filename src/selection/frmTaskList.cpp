@@ -1,4 +1,5 @@
 #include "selection/frmTaskList.h"
+#include "controls/Failure.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 #include "controls/Screen.h"
@@ -36,7 +37,8 @@ void frmTaskList::Form_Load() {
     m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
     ApplyFont(Dpi());
     CTLWindowList1.MouseDoubleClick = [this](CWindow&) {
-        ReportingFailure(L"frmTaskList.CTLWindowList1_MouseDoubleClick", [this] { Accept(); });
+        Tolerating({.tellUser = L"frmTaskList.CTLWindowList1_MouseDoubleClick"},
+                   [this] { Accept(); });
     };
     CTLWindowList1.keyUp = [this](int keyCode, int) { KeyReleased(keyCode); };
     CTLWindowList1.SetTimerEnabled(true);

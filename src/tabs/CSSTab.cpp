@@ -5,6 +5,7 @@
 #include "controls/CTabStrip.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
+#include "controls/Failure.h"
 #include "controls/Handles.h"
 #include "tabs/CWindows.h"
 #include "tabs/TabHost.h"
@@ -13,20 +14,6 @@
 #include <algorithm>
 
 namespace merilane {
-namespace {
-
-// Runs one step of a procedure in which element-not-found and key-not-unique are harmless.
-template <class Step> void Tolerant(Step&& step) {
-    try {
-        step();
-    } catch (const Error& e) {
-        if (!e.IsHarmlessControlFailure())
-            throw;
-    }
-}
-
-} // namespace
-
 TabHost& CSSTab::Host() const {
     if (!m_clientForm)
         Raise(kObjectRequired);
@@ -60,14 +47,14 @@ CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
         if (newWindow->ReparentRefused())
             return Added::Refused;
         // From here on the window is in; what fails now is finishing touches.
-        Tolerant([&] { form.Form_Resize(); });
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] { form.Form_Resize(); });
+        Tolerating(kHarmless, [&] {
             CWindow hostWrapper;
             hostWrapper.Load(hostHwnd);
             hostWrapper.Reparent(host.DisplayArea().hWnd());
         });
-        Tolerant([&] { AddTabIcon(tab, *newWindow); });
-        Tolerant([&] { ActivateTab(tab, true); });
+        Tolerating(kHarmless, [&] { AddTabIcon(tab, *newWindow); });
+        Tolerating(kHarmless, [&] { ActivateTab(tab, true); });
     } catch (const std::exception&) {
         // The caller gives back whatever went in: a window must not stay without a tab.
         return Added::Failed;
@@ -76,10 +63,7 @@ CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
 }
 
 void CSSTab::RemoveTab(HWND hwnd) {
-    try {
-        Host().TabStrip().Remove(GetTabIndexByHwnd(hwnd));
-    } catch (const std::exception&) {
-    }
+    Tolerating([&] { Host().TabStrip().Remove(GetTabIndexByHwnd(hwnd)); });
 }
 
 void CSSTab::MoveTab(HWND hwnd, int position) {
@@ -144,7 +128,7 @@ void CSSTab::AddTabIcon(const TabPtr& tab, const CWindow& window) {
     CImageList& images = Host().TabImages();
     std::wstring key = IconKey(icon);
     // A second window with the same icon shares the first one's entry.
-    Tolerant([&] {
+    Tolerating(kHarmless, [&] {
         CPicture picture = window.GetIcon(icon, CPicture::kTypeIcon);
         images.Add(picture.Handle(), key);
     });
@@ -160,7 +144,7 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
     try {
         TabHost& host = Host();
         HWND tabWindow = tab->Tag();
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] {
             if (!windows)
                 return;
             for (auto& window : windows->NewEnum()) {
@@ -170,33 +154,33 @@ void CSSTab::ActivateTab(const TabPtr& tab, bool select) {
                     window->Repaint();
             }
         });
-        Tolerant([&] { host.SetContainerCaption(tab->Caption()); });
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] { host.SetContainerCaption(tab->Caption()); });
+        Tolerating(kHarmless, [&] {
             ForceForeground(host.ContainerHwnd());
             ForceForeground(tabWindow);
         });
         std::shared_ptr<CWindow> window;
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] {
             window = windows ? windows->item(tabWindow) : nullptr;
             if (!window)
                 Raise(kObjectRequired);
             if (window->GetWindowState() != SW_SHOWMAXIMIZED)
                 window->SetWindowState(SW_SHOWMAXIMIZED);
         });
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] {
             if (select)
                 tab->SetSelected(true);
         });
-        Tolerant([&] { host.LayOut(); });
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] { host.LayOut(); });
+        Tolerating(kHarmless, [&] {
             host.DisplayArea().SetVisible(false);
             host.DisplayArea().SetVisible(true);
         });
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] {
             if (host.UseActiveTabIconForAltTab())
                 CIcon::SetWindowIcon(host.ContainerHwnd(), window->BigIconHandle(), ICON_BIG, true);
         });
-        Tolerant([&] {
+        Tolerating(kHarmless, [&] {
             if (host.UseActiveTabIconForTaskbar())
                 CIcon::SetWindowIcon(host.ContainerHwnd(), window->SmallIconHandle(), ICON_SMALL,
                                      true);

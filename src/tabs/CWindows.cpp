@@ -1,7 +1,7 @@
 #include "tabs/CWindows.h"
 #include "controls/Error.h"
-#include "controls/Handles.h"
 #include <algorithm>
+#include <utility>
 
 namespace merilane {
 
@@ -14,41 +14,85 @@ std::shared_ptr<CWindow> CWindows::create(HWND childHwnd) {
 std::shared_ptr<CWindow> CWindows::create(const CWindow& loaded) {
     auto window = std::make_shared<CWindow>(loaded);
     window->SetWindowState(SW_SHOWMAXIMIZED);
-    if (item(window->hWnd))
+    if (Find(window->hWnd))
         Raise(kKeyAlreadyAssociated);
-    m_items.emplace_back(HexKey(window->hWnd), window);
+    m_items.push_back(Entry{window});
     return window;
 }
 
-std::shared_ptr<CWindow> CWindows::item(HWND hwnd) const {
-    std::wstring key = HexKey(hwnd);
-    for (auto& [k, w] : m_items)
-        if (k == key)
-            return w;
+const CWindows::Entry* CWindows::Find(HWND hwnd) const {
+    for (const Entry& entry : m_items)
+        if (entry.window->hWnd == hwnd)
+            return &entry;
     return nullptr;
 }
 
+CWindows::Entry* CWindows::Find(HWND hwnd) {
+    return const_cast<Entry*>(std::as_const(*this).Find(hwnd));
+}
+
+std::shared_ptr<CWindow> CWindows::item(HWND hwnd) const {
+    const Entry* entry = Find(hwnd);
+    return entry && entry->HasTab() ? entry->window : nullptr;
+}
+
+std::shared_ptr<CWindow> CWindows::Wrapper(HWND hwnd) const {
+    const Entry* entry = Find(hwnd);
+    return entry ? entry->window : nullptr;
+}
+
+std::optional<HeldState> CWindows::StateOf(HWND hwnd) const {
+    const Entry* entry = Find(hwnd);
+    return entry ? std::optional(entry->state) : std::nullopt;
+}
+
+std::optional<ReleaseOptions> CWindows::WaitingRelease(HWND hwnd) const {
+    const Entry* entry = Find(hwnd);
+    return entry && entry->state == HeldState::Leaving ? std::optional(entry->release)
+                                                       : std::nullopt;
+}
+
+void CWindows::SetState(const std::shared_ptr<CWindow>& window, HeldState state,
+                        const ReleaseOptions& release) {
+    if (Entry* entry = Find(window->hWnd)) {
+        entry->state = state;
+        entry->release = release;
+        return;
+    }
+    m_items.push_back(Entry{window, state, release});
+}
+
 void CWindows::Remove(HWND hwnd) {
-    std::wstring key = HexKey(hwnd);
-    std::erase_if(m_items, [&](const auto& entry) { return entry.first == key; });
+    std::erase_if(m_items, [&](const Entry& entry) { return entry.window->hWnd == hwnd; });
 }
 
 void CWindows::Reorder(const std::vector<HWND>& order) {
-    auto rank = [&](const std::wstring& key) {
-        for (size_t i = 0; i < order.size(); ++i)
-            if (HexKey(order[i]) == key)
-                return i;
-        return order.size();
+    auto rank = [&](const Entry& entry) {
+        auto at = std::find(order.begin(), order.end(), entry.window->hWnd);
+        return static_cast<size_t>(at - order.begin());
     };
     std::stable_sort(m_items.begin(), m_items.end(),
-                     [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+                     [&](const Entry& a, const Entry& b) { return rank(a) < rank(b); });
+}
+
+int CWindows::Count() const noexcept {
+    return static_cast<int>(std::count_if(m_items.begin(), m_items.end(),
+                                          [](const Entry& entry) { return entry.HasTab(); }));
+}
+
+bool CWindows::AnyOnItsWay() const noexcept {
+    // One that died on its way has nothing left to wait for.
+    return std::any_of(m_items.begin(), m_items.end(), [](const Entry& entry) {
+        return entry.state != HeldState::Held && IsWindow(entry.window->hWnd);
+    });
 }
 
 std::vector<std::shared_ptr<CWindow>> CWindows::NewEnum() const {
     std::vector<std::shared_ptr<CWindow>> windows;
     windows.reserve(m_items.size());
-    for (auto& entry : m_items)
-        windows.push_back(entry.second);
+    for (const Entry& entry : m_items)
+        if (entry.HasTab())
+            windows.push_back(entry.window);
     return windows;
 }
 
@@ -56,7 +100,7 @@ void CWindows::RemoveAll(
     const std::function<void(const std::shared_ptr<CWindow>&)>& removeWindowTab) {
     for (auto& window : NewEnum())
         removeWindowTab(window);
-    m_items.clear();
+    std::erase_if(m_items, [](const Entry& entry) { return entry.HasTab(); });
 }
 
 } // namespace merilane

@@ -1,4 +1,5 @@
 #include "tabs/dlgDocument.h"
+#include "controls/Failure.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
 #include "controls/Screen.h"
@@ -86,12 +87,10 @@ void dlgDocument::Form_Resize() {
 }
 
 void dlgDocument::Form_Activate() {
-    try {
+    Tolerating({.tellUser = L"dlgDocument.Form_Activate"}, [&] {
         if (ChildWindow)
             (void)ChildWindow->IsExistingWindow();
-    } catch (const std::exception& e) {
-        MsgBox(DescriptionOf(e), MB_ICONERROR | MB_OK, L"dlgDocument.Form_Activate");
-    }
+    });
 }
 
 void dlgDocument::Form_QueryUnload(bool& cancel) {

@@ -24,7 +24,8 @@ void Forget(HWND hwnd) {
 void CSubClass::SubClass(HWND hwnd) {
     if (!IsWindow(hwnd) || GetSubclassObject(hwnd))
         return;
-    if (!SetWindowSubclass(hwnd, SubclassWindowProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    if (!SetWindowSubclass(hwnd, SubclassWindowProc, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(this)))
         return;
     Subclassed().emplace_back(hwnd, this);
     m_subclassedHwnd = hwnd;
@@ -54,12 +55,8 @@ LRESULT CALLBACK SubclassWindowProc(HWND hWindow, UINT uMsg, WPARAM wParam, LPAR
     auto* object = reinterpret_cast<CSubClass*>(data);
     if (!object || CarriesForeignPointer(uMsg))
         return DefSubclassProc(hWindow, uMsg, wParam, lParam);
-    try {
-        return object->OLDWindowProc(hWindow, uMsg, wParam, lParam);
-    } catch (...) {
-        HandleCurrentFailure();
-        return 0;
-    }
+    return Guarded(LRESULT{0},
+                   [&] { return object->OLDWindowProc(hWindow, uMsg, wParam, lParam); });
 }
 
 LRESULT CSubClass::PassOn(HWND hWindow, UINT uMsg, WPARAM wParam, LPARAM lParam) {

@@ -47,6 +47,26 @@ void PostClose(const CloseRequest& request) {
     EnumWindows(PostCloseToMatching, reinterpret_cast<LPARAM>(&request));
 }
 
+// The process, held: while the handle is open its id cannot pass to another process. Null when
+// it cannot be opened, has ended, or `window` (when given) is no longer one of its windows.
+UniqueHandle HoldProcess(DWORD pid, HWND window) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT)
+        return {};
+    DWORD owner = 0;
+    if (window && (GetWindowThreadProcessId(window, &owner), owner != pid))
+        return {};
+    return process;
+}
+
+// Whether a process that could not be held is gone rather than beyond our reach.
+bool Gone(DWORD pid) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process)
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
 } // namespace
 
 bool IsListedWowProcess(DWORD pid, WowProcessLister lister) {
@@ -78,8 +98,9 @@ bool IsDosProcess(DWORD pid) {
     return IsVdmExecutableName(GetExecutableFileName(pid)) && !IsWowProcess(pid);
 }
 
-void PostCloseToProcess(DWORD pid) {
-    PostClose(CloseRequest{pid, 0});
+void PostCloseToProcess(DWORD pid, HWND window) {
+    if (UniqueHandle held = HoldProcess(pid, window))
+        PostClose(CloseRequest{pid, 0});
 }
 
 bool WaitForProcessExit(DWORD pid, DWORD dialogDelay) {
@@ -92,8 +113,15 @@ bool WaitForProcessExit(DWORD pid, DWORD dialogDelay) {
 }
 
 bool CloseProcessWindows(DWORD pid, DWORD dialogDelay) {
-    PostCloseToProcess(pid);
-    if (WaitForProcessExit(pid, dialogDelay))
+    return CloseProcessWindows(nullptr, pid, dialogDelay);
+}
+
+bool CloseProcessWindows(HWND window, DWORD pid, DWORD dialogDelay) {
+    UniqueHandle process = HoldProcess(pid, window);
+    if (!process)
+        return !window ? Gone(pid) : !IsWindow(window) && Gone(pid);
+    PostClose(CloseRequest{pid, 0});
+    if (WaitForSingleObject(process.get(), dialogDelay) == WAIT_OBJECT_0)
         return true;
     MsgBox(L"HANGING HERE", MB_OK, Product().name);
     return false;

@@ -17,12 +17,18 @@ bool IsDosProcess(DWORD pid);
 
 // Asks the process's windows to close and waits up to `dialogDelay` ms for the process to end.
 // When it does not, says so in a message box and answers false; the process keeps running.
+// The process is held from the start, so that its id cannot pass to another one meanwhile; one
+// that cannot be held is not asked, and counts as ended only when it is gone.
 bool CloseProcessWindows(DWORD pid, DWORD dialogDelay);
+// The same for the program of a task's window, by the id its row was read with: nothing is
+// asked when the window no longer belongs to that process (the id may be another's now).
+bool CloseProcessWindows(HWND window, DWORD pid, DWORD dialogDelay);
 // Asks the windows of the thread of `hwnd` (one 16-bit task) to close; returns about 100 ms
 // later when the window has gone, otherwise after a further `dialogDelay` ms.
 void CloseWowTask(HWND hwnd, DWORD dialogDelay);
-// Posts WM_CLOSE to every unowned top-level window of the process; does not wait.
-void PostCloseToProcess(DWORD pid);
+// Posts WM_CLOSE to every unowned top-level window of the process; does not wait. With a
+// window, only while it still belongs to that process.
+void PostCloseToProcess(DWORD pid, HWND window = nullptr);
 // True when the process ends within `dialogDelay` ms or is gone already.
 bool WaitForProcessExit(DWORD pid, DWORD dialogDelay);
 // Sets the priority class of the process (pid 0: the process of `hwnd`) and answers the class

@@ -98,6 +98,10 @@ TEST(CloseProcessWindows, PostingAsksOnlyTheProcessNamedAndDoesNotWait) {
     EXPECT_TRUE(WaitUntil([&] { return WindowText(askedHwnd) == L"Asked" + kMarked; }, 3000));
     Pump(200);
     EXPECT_EQ(WindowText(sparedHwnd), L"Spared");
+    // A row read while the id was another process's: the window it names is not one of that
+    // process's now, so nothing is asked and nothing counts as ended.
+    EXPECT_FALSE(CloseProcessWindows(askedHwnd, spared.Pid(), 300));
+    PostCloseToProcess(spared.Pid(), askedHwnd);
     PostCloseToProcess(0); // no process: nothing to ask
     Pump(200);
     EXPECT_EQ(WindowText(sparedHwnd), L"Spared");
