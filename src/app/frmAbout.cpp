@@ -45,15 +45,21 @@ void frmAbout::Form_Load() {
                     L"its tabs and gives them back; it never closes them.",
                     SS_LEFT, kNoticeId);
     cmdOk = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
+    PlaceControls({{Picture1, kLogoAt},
+                   {lblTitle, kTitleAt},
+                   {lblVersion, kVersionAt},
+                   {lblUpdates, kUpdatesAt},
+                   {Line1, kLineAt},
+                   {lblNotice, kNoticeAt},
+                   {cmdOk, kOkAt}});
     Form_DpiChanged(Dpi());
-    Form_Resize();
     SetFocus(cmdOk);
 }
 
-void frmAbout::Form_DpiChanged(UINT dpi) {
-    m_font = MessageFont(dpi);
+void frmAbout::Form_DpiChanged(UINT) {
+    // The title and the link are drawn in fonts of their own, made from the message font.
     LOGFONTW lf{};
-    GetObjectW(m_font.get(), sizeof(lf), &lf);
+    GetObjectW(LayoutFont(), sizeof(lf), &lf);
     lf.lfUnderline = TRUE;
     m_linkFont.reset(CreateFontIndirectW(&lf));
     lf.lfUnderline = FALSE;
@@ -62,19 +68,6 @@ void frmAbout::Form_DpiChanged(UINT dpi) {
     m_titleFont.reset(CreateFontIndirectW(&lf));
     SetControlsFont({lblTitle}, m_titleFont.get());
     SetControlsFont({lblUpdates}, m_linkFont.get());
-    SetControlsFont({lblVersion, lblNotice, cmdOk}, m_font.get());
-}
-
-void frmAbout::Form_Resize() {
-    if (!cmdOk)
-        return;
-    PlaceScaled(Picture1, kLogoAt);
-    PlaceScaled(lblTitle, kTitleAt);
-    PlaceScaled(lblVersion, kVersionAt);
-    PlaceScaled(lblUpdates, kUpdatesAt);
-    PlaceScaled(Line1, kLineAt);
-    PlaceScaled(lblNotice, kNoticeAt);
-    PlaceScaled(cmdOk, kOkAt);
 }
 
 void frmAbout::OnCommand(UINT id, UINT code, HWND) {

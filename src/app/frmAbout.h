@@ -27,14 +27,13 @@ class frmAbout : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
-    void Form_Resize() override;
     void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool WantsDialogKeys() const override { return true; }
 
   private:
-    OwnedFont m_titleFont, m_font, m_linkFont;
+    OwnedFont m_titleFont, m_linkFont;
 };
 
 } // namespace merilane

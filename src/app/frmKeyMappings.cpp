@@ -38,8 +38,12 @@ void frmKeyMappings::Form_Load() {
     ListView2.Create(ExistingHwnd(), kListView, false);
     cmdOk = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
     cmdCancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
-    Form_DpiChanged(Dpi());
-    Form_Resize();
+    PlaceControls({{m_label, kLabel},
+                   {cboOpenWindowKey2, kModifiers},
+                   {cboOpenWindowKey1, kLetters},
+                   {ListView2.hWnd(), kList},
+                   {cmdOk, kOk},
+                   {cmdCancel, kCancel}});
 
     KeyNames = {{L"CTRL", VK_CONTROL}, {L"SHIFT", VK_SHIFT}, {L"TAB", VK_TAB}};
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter)
@@ -47,24 +51,6 @@ void frmKeyMappings::Form_Load() {
     for (auto& [name, code] : KeyNames)
         SendMessageW(code < kFirstLetterCode ? cboOpenWindowKey2 : cboOpenWindowKey1, CB_ADDSTRING,
                      0, reinterpret_cast<LPARAM>(name.c_str()));
-}
-
-void frmKeyMappings::Form_DpiChanged(UINT dpi) {
-    m_font = MessageFont(dpi);
-    SetControlsFont(
-        {m_label, cboOpenWindowKey1, cboOpenWindowKey2, ListView2.hWnd(), cmdOk, cmdCancel},
-        m_font.get());
-}
-
-void frmKeyMappings::Form_Resize() {
-    if (!cmdCancel)
-        return;
-    PlaceScaled(m_label, kLabel);
-    PlaceScaled(cboOpenWindowKey2, kModifiers);
-    PlaceScaled(cboOpenWindowKey1, kLetters);
-    PlaceScaled(ListView2.hWnd(), kList);
-    PlaceScaled(cmdOk, kOk);
-    PlaceScaled(cmdCancel, kCancel);
 }
 
 void frmKeyMappings::cmdOk_Click() {

@@ -27,14 +27,11 @@ class frmKeyMappings : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
-    void Form_Resize() override;
-    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
   private:
     void cmdOk_Click();
-    OwnedFont m_font;
     HWND m_label = nullptr;
 };
 

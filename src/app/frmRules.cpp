@@ -3,6 +3,7 @@
 #include "controls/ProductInfo.h"
 #include "controls/Screen.h"
 #include "selection/frmTaskList.h"
+#include <tuple>
 
 namespace merilane {
 namespace {
@@ -54,28 +55,17 @@ void frmRules::Form_Load() {
                              WS_HSCROLL,
                          kList);
     SendMessageW(m_list, LB_SETHORIZONTALEXTENT, 2000, 0);
-    m_controls = {note, m_list};
-    const std::pair<const wchar_t*, int> buttons[] = {
-        {L"Add...", kAdd},     {L"Edit...", kEdit}, {L"Delete", kDelete}, {L"Move up", kUp},
-        {L"Move down", kDown}, {L"OK", IDOK},       {L"Cancel", IDCANCEL}};
-    for (auto& [text, id] : buttons)
-        m_controls.push_back(
-            MakeControl(L"BUTTON", text, WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : 0), id));
-    m_font = MessageFont(Dpi());
-    for (HWND control : m_controls)
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-    Form_Resize();
+    std::vector<Placed> layout{{note, kNoteAt}, {m_list, kListAt}};
+    const std::tuple<const wchar_t*, int, int> buttons[] = {
+        {L"Add...", kAdd, 55},     {L"Edit...", kEdit, 85},    {L"Delete", kDelete, 115},
+        {L"Move up", kUp, 145},    {L"Move down", kDown, 175}, {L"OK", IDOK, 230},
+        {L"Cancel", IDCANCEL, 262}};
+    for (auto& [text, id, top] : buttons)
+        layout.push_back(
+            {MakeControl(L"BUTTON", text, WS_TABSTOP | (id == IDOK ? BS_DEFPUSHBUTTON : 0), id),
+             {kButtonLeft, top, kButtonRight, top + 26}});
+    PlaceControls(std::move(layout));
     Fill(0);
-}
-
-void frmRules::Form_Resize() {
-    if (m_controls.size() < 9)
-        return;
-    PlaceScaled(m_controls[0], kNoteAt);
-    PlaceScaled(m_controls[1], kListAt);
-    const int tops[] = {55, 85, 115, 145, 175, 230, 262};
-    for (size_t i = 0; i < 7; ++i)
-        PlaceScaled(m_controls[i + 2], {kButtonLeft, tops[i], kButtonRight, tops[i] + 26});
 }
 
 void frmRules::Fill(int select) {
@@ -158,24 +148,25 @@ CForm::CreateParams frmRuleEdit::GetCreateParams() {
 
 void frmRuleEdit::Form_Load() {
     auto row = [&](int n) { return kRowTop + n * kRowStep; };
+    std::vector<Placed> layout;
     auto label = [&](const wchar_t* text, int n) {
-        m_layout.push_back(
+        layout.push_back(
             {MakeControl(L"STATIC", text, SS_LEFT, -1), {10, row(n) + 3, 125, row(n) + 22}});
     };
     auto edit = [&](int id, int n, int left) {
-        m_layout.push_back({MakeControl(L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id),
-                            {left, row(n), 450, row(n) + 22}});
+        layout.push_back({MakeControl(L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id),
+                          {left, row(n), 450, row(n) + 22}});
     };
     auto combo = [&](int id, int n, int right, std::initializer_list<const wchar_t*> items) {
         HWND box = MakeControl(L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, id);
         for (const wchar_t* item : items)
             SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-        m_layout.push_back({box, {130, row(n), right, row(n) + 150}});
+        layout.push_back({box, {130, row(n), right, row(n) + 150}});
     };
     label(L"Name", 0);
     edit(kName, 0, 130);
-    m_layout.push_back({MakeControl(L"BUTTON", L"Enabled", WS_TABSTOP | BS_AUTOCHECKBOX, kEnabled),
-                        {130, row(1), 450, row(1) + 22}});
+    layout.push_back({MakeControl(L"BUTTON", L"Enabled", WS_TABSTOP | BS_AUTOCHECKBOX, kEnabled),
+                      {130, row(1), 450, row(1) + 22}});
     const std::pair<const wchar_t*, int> conditions[] = {
         {L"Executable name", kExeKind}, {L"Window class", kClassKind}, {L"Title", kTitleKind}};
     for (int i = 0; i < 3; ++i) {
@@ -194,21 +185,13 @@ void frmRuleEdit::Form_Load() {
         {L"Pick...", kPick}, {L"OK", IDOK}, {L"Cancel", IDCANCEL}};
     const int lefts[] = {10, 270, 360};
     for (int i = 0; i < 3; ++i)
-        m_layout.push_back(
+        layout.push_back(
             {MakeControl(L"BUTTON", buttons[i].first,
                          WS_TABSTOP | (buttons[i].second == IDOK ? BS_DEFPUSHBUTTON : 0),
                          buttons[i].second),
              {lefts[i], 232, lefts[i] + 90, 258}});
-    m_font = MessageFont(Dpi());
-    for (auto& [control, at] : m_layout)
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-    Form_Resize();
+    PlaceControls(std::move(layout));
     Show(Rule);
-}
-
-void frmRuleEdit::Form_Resize() {
-    for (auto& [control, at] : m_layout)
-        PlaceScaled(control, at);
 }
 
 void frmRuleEdit::Show(const WindowRule& rule) {

@@ -24,7 +24,6 @@ class frmRules : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
-    void Form_Resize() override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
@@ -32,9 +31,7 @@ class frmRules : public CForm {
     void Fill(int select);
     int Selected() const;
     void EditRule(int index); // -1: a new one
-    OwnedFont m_font;
     HWND m_list = nullptr;
-    std::vector<HWND> m_controls;
 };
 
 // One rule: its name, conditions, action and tab name, with "Pick..." to fill the conditions
@@ -64,7 +61,6 @@ class frmRuleEdit : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
-    void Form_Resize() override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
@@ -72,8 +68,6 @@ class frmRuleEdit : public CForm {
     void Show(const WindowRule& rule);
     WindowRule Read() const;
     void Pick();
-    OwnedFont m_font;
-    std::vector<std::pair<HWND, RECT>> m_layout;
 };
 
 } // namespace merilane

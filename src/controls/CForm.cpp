@@ -232,6 +232,27 @@ void CForm::PlaceScaled(HWND control, const RECT& at96) const {
                Scaled(at96.right - at96.left, dpi), Scaled(at96.bottom - at96.top, dpi), TRUE);
 }
 
+void CForm::PlaceControls(std::vector<Placed> layout) {
+    m_layout = std::move(layout);
+    SetLayoutFont(Dpi());
+    PlaceLayout();
+}
+
+void CForm::SetLayoutFont(UINT dpi) {
+    if (m_layout.empty())
+        return;
+    m_layoutFont = MessageFont(dpi);
+    for (const Placed& placed : m_layout)
+        SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(m_layoutFont.get()),
+                     TRUE);
+}
+
+void CForm::PlaceLayout() const {
+    for (const Placed& placed : m_layout)
+        if (!IsRectEmpty(&placed.at96))
+            PlaceScaled(placed.control, placed.at96);
+}
+
 UINT CForm::Dpi() const noexcept {
     return DpiOf(m_hwnd);
 }
@@ -243,6 +264,7 @@ LRESULT CForm::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_SIZE:
+        PlaceLayout();
         Form_Resize();
         return 0;
     case WM_ACTIVATE:
@@ -256,6 +278,7 @@ LRESULT CForm::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
         return 0;
     case WM_DPICHANGED: {
+        SetLayoutFont(HIWORD(wp));
         Form_DpiChanged(HIWORD(wp));
         const RECT& suggested = *reinterpret_cast<const RECT*>(lp);
         SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top,

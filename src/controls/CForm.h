@@ -1,9 +1,11 @@
 #pragma once
+#include "controls/UniqueOwner.h"
 #include <windows.h>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace merilane {
 
@@ -86,6 +88,17 @@ class CForm {
                      DWORD exStyle = 0) const;
     // Places a control at a rectangle laid out at 96 dots per inch, at the form's resolution.
     void PlaceScaled(HWND control, const RECT& at96) const;
+    // A control of the form and where it goes at 96 dots per inch; an empty place leaves the
+    // placing to the form's own Form_Resize.
+    struct Placed {
+        HWND control;
+        RECT at96{};
+    };
+    // The form lays these controls out itself from now on: each is drawn in the system's
+    // message font at the form's resolution and placed, scaled, now, at every resize and at
+    // every change of resolution (before Form_Resize and Form_DpiChanged run).
+    void PlaceControls(std::vector<Placed> layout);
+    HFONT LayoutFont() const noexcept { return m_layoutFont.get(); }
 
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
@@ -109,8 +122,13 @@ class CForm {
     static void AdoptForm(std::unique_ptr<CForm> form);
     void Create();
 
+    void PlaceLayout() const;
+    void SetLayoutFont(UINT dpi);
+
     HWND m_hwnd = nullptr;
     bool m_unloaded = false;
+    std::vector<Placed> m_layout;
+    OwnedFont m_layoutFont;
     // The window's text as its last WM_SETTEXT left it; asking the window each time costs two
     // messages, and the watch asks several times a second.
     mutable std::optional<std::wstring> m_caption;

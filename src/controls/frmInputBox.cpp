@@ -29,24 +29,9 @@ void frmInputBox::Form_Load() {
     m_ok = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
     m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
     m_text = MakeControl(L"EDIT", m_default, WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kTextId);
-    Form_DpiChanged(Dpi());
-    Form_Resize();
+    PlaceControls({{m_promptLabel, kPrompt}, {m_ok, kOk}, {m_cancel, kCancel}, {m_text, kText}});
     SendMessageW(m_text, EM_SETSEL, 0, -1);
     SetFocus(m_text);
-}
-
-void frmInputBox::Form_DpiChanged(UINT dpi) {
-    m_font = MessageFont(dpi);
-    SetControlsFont({m_promptLabel, m_ok, m_cancel, m_text}, m_font.get());
-}
-
-void frmInputBox::Form_Resize() {
-    if (!m_text)
-        return;
-    PlaceScaled(m_promptLabel, kPrompt);
-    PlaceScaled(m_ok, kOk);
-    PlaceScaled(m_cancel, kCancel);
-    PlaceScaled(m_text, kText);
 }
 
 void frmInputBox::OnCommand(UINT id, UINT, HWND) {

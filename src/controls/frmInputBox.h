@@ -17,15 +17,12 @@ class frmInputBox : public CForm {
   protected:
     CreateParams GetCreateParams() override;
     void Form_Load() override;
-    void Form_Resize() override;
-    void Form_DpiChanged(UINT dpi) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
     bool WantsDialogKeys() const override { return true; }
 
   private:
     std::wstring m_prompt, m_title, m_default;
     std::optional<std::wstring> m_answer;
-    OwnedFont m_font;
     HWND m_promptLabel = nullptr;
     HWND m_ok = nullptr;
     HWND m_cancel = nullptr;

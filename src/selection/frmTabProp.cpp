@@ -125,7 +125,19 @@ void frmTabProp::CreateControls() {
     m_release = MakeControl(L"BUTTON", L"Release", WS_TABSTOP, kReleaseId);
     m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
     SetWindowPos(m_tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ApplyFont(Dpi());
+    // Its own layout follows the client area; the table gives the controls their font.
+    PlaceControls({{m_tab},
+                   {lstProperties.hWnd()},
+                   {m_stylesLabel},
+                   {m_styles},
+                   {m_captionLabel},
+                   {m_caption},
+                   {m_releaseLabel},
+                   {m_releaseType},
+                   {ListView1.hWnd()},
+                   {m_ok},
+                   {m_release},
+                   {m_cancel}});
     LayOut();
 
     // Columns and lists are there with or without a window to describe.
@@ -157,16 +169,7 @@ void frmTabProp::CreateControls() {
     ShowPageControls(0);
 }
 
-void frmTabProp::ApplyFont(UINT dpi) {
-    m_font = MessageFont(dpi);
-    SetControlsFont({m_tab, lstProperties.hWnd(), m_stylesLabel, m_styles, m_captionLabel,
-                     m_caption, m_releaseLabel, m_releaseType, ListView1.hWnd(), m_ok, m_release,
-                     m_cancel},
-                    m_font.get());
-}
-
 void frmTabProp::Form_DpiChanged(UINT dpi) {
-    ApplyFont(dpi);
     ImageList1.Rescale(Scaled(kListIcon, dpi), Scaled(kListIcon, dpi));
     ListView1.SetSmallIcons(&ImageList1);
 }

@@ -83,7 +83,6 @@ class frmTabProp : public CForm {
 
   private:
     void CreateControls();
-    void ApplyFont(UINT dpi);
     void LayOut();
     void Fill(const CWindow& window);
     void PageChanged(int previousPage);
@@ -112,7 +111,6 @@ class frmTabProp : public CForm {
     HWND m_cancel = nullptr;
     int m_pageBeforeChange = 0;
     std::optional<DWORD> m_priorityBefore;
-    OwnedFont m_font;
 };
 
 } // namespace merilane

@@ -35,7 +35,8 @@ void frmTaskList::Form_Load() {
                           reinterpret_cast<HICON>(GetClassLongPtrW(form, GCLP_HICONSM)));
     m_ok = MakeControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK);
     m_cancel = MakeControl(L"BUTTON", L"Cancel", WS_TABSTOP, IDCANCEL);
-    ApplyFont(Dpi());
+    PlaceControls({{m_ok}, {m_cancel}, {CTLWindowList1.ListView1.hWnd()}});
+    Form_DpiChanged(Dpi());
     CTLWindowList1.MouseDoubleClick = [this](CWindow&) {
         Tolerating({.tellUser = L"frmTaskList.CTLWindowList1_MouseDoubleClick"},
                    [this] { Accept(); });
@@ -46,14 +47,8 @@ void frmTaskList::Form_Load() {
     SetFocus(CTLWindowList1.ListView1.hWnd());
 }
 
-void frmTaskList::ApplyFont(UINT dpi) {
-    m_font = MessageFont(dpi);
-    SetControlsFont({m_ok, m_cancel, CTLWindowList1.ListView1.hWnd()}, m_font.get());
-    CTLWindowList1.SetIconSize(Scaled(16, dpi));
-}
-
 void frmTaskList::Form_DpiChanged(UINT dpi) {
-    ApplyFont(dpi);
+    CTLWindowList1.SetIconSize(Scaled(16, dpi));
 }
 
 void frmTaskList::Form_Resize() {

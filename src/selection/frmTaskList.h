@@ -35,8 +35,6 @@ class frmTaskList : public CForm {
     void Accept();
     void Cancel();
     void KeyReleased(int keyCode);
-    void ApplyFont(UINT dpi);
-    OwnedFont m_font;
     HWND m_ok = nullptr;
     HWND m_cancel = nullptr;
     std::set<UINT> m_keysDown; // keys pressed on the form itself

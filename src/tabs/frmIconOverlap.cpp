@@ -27,6 +27,7 @@ void frmIconOverlap::Form_Load() {
     for (auto [text, id] : {std::pair{L"Overlay", kCommand1}, std::pair{L"Plain", kCommand2}})
         MakeControl(L"BUTTON", text, WS_TABSTOP, id);
     Picture3.Create(form, kPicture3, 0, 0, kOverlapIconSize, kOverlapIconSize);
+    PlaceControls({{GetDlgItem(form, kCommand1)}, {GetDlgItem(form, kCommand2)}});
     Form_DpiChanged(Dpi());
 }
 
@@ -34,9 +35,8 @@ void frmIconOverlap::Form_DpiChanged(UINT dpi) {
     HWND form = ExistingHwnd();
     int margin = Scaled(kMargin, dpi), width = Scaled(kButtonWidth, dpi),
         height = Scaled(kButtonHeight, dpi);
-    m_font = MessageFont(dpi);
+    // The preview keeps its size in pixels, so the buttons are placed here, around it.
     HWND command1 = GetDlgItem(form, kCommand1), command2 = GetDlgItem(form, kCommand2);
-    SetControlsFont({command1, command2}, m_font.get());
     MoveWindow(command1, margin, margin, width, height, TRUE);
     MoveWindow(command2, margin, 2 * margin + height, width, height, TRUE);
     SetWindowPos(Picture3.hWnd(), nullptr, 2 * margin + width, margin, 0, 0,

@@ -42,7 +42,6 @@ class frmIconOverlap : public CForm {
 
     HWND m_container;
     OwnedIcon m_composed;
-    OwnedFont m_font;
     HICON m_preview = nullptr;
 };
 
