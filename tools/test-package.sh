@@ -9,6 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/package.sh"
+echo "== Packages made (at $SECONDS s)"
 
 # Read here from the project() line itself, not from the build's copy, so that a fault in how
 # the build hands the version on shows up as a mismatch below.
@@ -100,7 +101,7 @@ programs_existed=no
 gone "$inst" && gone "$lnk" && ! key_exists || fatal "the prefix already has Merilane installed"
 touch "$dirty"
 
-echo "== Silent install of $(basename "$setup")"
+echo "== Silent install of $(basename "$setup") (at $SECONDS s)"
 rc=0
 timeout 120 "$WINE64_LOADER" "$setup" /S </dev/null >/dev/null 2>&1 || rc=$?
 [ "$rc" = 0 ] || fatal "silent install (exit code $rc)"
@@ -127,7 +128,7 @@ check "NoModify is 1" is_one NoModify
 check "NoRepair is 1" is_one NoRepair
 check "EstimatedSize is the size of the installed files" size_matches
 
-echo "== Start from the Start-menu entry"
+echo "== Start from the Start-menu entry (at $SECONDS s)"
 bench_wine start "$lnk_win" </dev/null >/dev/null 2>&1 || true
 found=$(bench_wine "$probe" "$title" --wait 20000 2>&1 </dev/null | tr -d '\r') ||
     fatal "window \"$title\" after starting from the Start menu: $found"
@@ -150,7 +151,7 @@ check "a refused setup and uninstall leave the installed copy whole" left_whole
 closed=$(bench_wine "$probe" "$title" --wait 2000 --close 20000 2>&1 </dev/null | tr -d '\r') || true
 check "Merilane ends after WM_CLOSE: $(tail -n 1 <<<"$closed")" grep -q '^ended exit=0$' <<<"$closed"
 
-echo "== Silent uninstall"
+echo "== Silent uninstall (at $SECONDS s)"
 rc=0
 timeout 60 "$WINE64_LOADER" "$inst/uninstall.exe" /S </dev/null >/dev/null 2>&1 || rc=$?
 check "uninstaller starts (exit code $rc)" [ "$rc" = 0 ]
