@@ -15,6 +15,8 @@
 #include "app/frmKeyMappings.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
 #include <cstdio>
 #include <functional>
 
@@ -86,6 +88,22 @@ TEST(TabLooks, ATabsTooltipShowsItsWholeCaption) {
     SendMessageW(session.Container(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
     ASSERT_NE(info.lpszText, nullptr);
     EXPECT_EQ(std::wstring(info.lpszText), title);
+
+    // The same request from another thread, which may be another program's, pointing wherever
+    // it likes, is not acted on: nothing is written, nothing faults.
+    NMTTDISPINFOW forged = info;
+    forged.lpszText = nullptr;
+    std::atomic<bool> sent{false};
+    std::thread forger([&] {
+        HWND container = session.Container();
+        SendMessageW(container, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&forged));
+        SendMessageW(container, WM_NOTIFY, 0, 16);
+        SendMessageW(container, WM_DPICHANGED, MAKEWPARAM(144, 144), 16);
+        sent = true;
+    });
+    EXPECT_TRUE(WaitUntil([&] { return sent.load(); }, 5000));
+    forger.join();
+    EXPECT_EQ(forged.lpszText, nullptr);
 }
 
 namespace {
