@@ -2,17 +2,17 @@
 // set, the keyboard bindings and the subclassing need of it. Its commands, watch timers and
 // end are in the files named after them.
 #include "app/frmSSTab.h"
-#include "controls/Failure.h"
 #include "app/Globals.h"
 #include "app/MCommands.h"
+#include "app/frmAbout.h"
+#include "app/frmIntro.h"
 #include "app/mMain.h"
 #include "controls/Error.h"
+#include "controls/Failure.h"
 #include "controls/Screen.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
 #include "tabs/MTabDraw.h"
-#include "app/frmAbout.h"
-#include "app/frmIntro.h"
 #include "window/CWindow.h"
 #include "window/MForceFore.h"
 

@@ -1,6 +1,7 @@
 // How the container ends: closing it, and the end of the user's session.
 #include "app/Globals.h"
 #include "app/MCommands.h"
+#include "app/frmIntro.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
 #include "controls/Dialogs.h"
@@ -8,7 +9,6 @@
 #include "controls/ProductInfo.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
-#include "app/frmIntro.h"
 
 namespace merilane {
 namespace {

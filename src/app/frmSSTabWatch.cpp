@@ -1,16 +1,16 @@
 // The container's two watch timers: nothing tells it when a captured window changes its
 // title, closes or comes to the front, so they look.
 #include "app/Globals.h"
-#include "controls/Failure.h"
 #include "app/MCommands.h"
 #include "app/WatchRules.h"
+#include "app/frmIntro.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
+#include "controls/Failure.h"
 #include "controls/Text.h"
 #include "selection/CTaskList.h"
 #include "tabs/CSSTab.h"
 #include "tabs/CWindows.h"
-#include "app/frmIntro.h"
 #include "window/CWindow.h"
 #include "window/MForceFore.h"
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "controls/CForm.h"
-#include "controls/WindowObjects.h"
-#include "controls/Trust.h"
 #include "controls/Failure.h"
 #include "controls/MInput.h"
 #include "controls/Screen.h"
+#include "controls/Trust.h"
+#include "controls/WindowObjects.h"
 #include <algorithm>
 #include <set>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "controls/CIconPicture.h"
-#include "controls/WindowObjects.h"
 #include "controls/MessageWindow.h"
+#include "controls/WindowObjects.h"
 
 namespace merilane {
 namespace {

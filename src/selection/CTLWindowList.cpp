@@ -1,7 +1,7 @@
 #include "selection/CTLWindowList.h"
-#include "controls/Failure.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
+#include "controls/Failure.h"
 
 namespace merilane {
 

@@ -1,7 +1,7 @@
 #include "selection/CTaskList.h"
 #include "controls/Ask.h"
-#include "window/CWindow.h"
 #include "controls/Handles.h"
+#include "window/CWindow.h"
 #include "window/MTermProc.h"
 #include "window/mExecutableName.h"
 

@@ -1,11 +1,11 @@
 #include "selection/WindowRows.h"
-#include "controls/Failure.h"
-#include "selection/WindowRules.h"
-#include "window/CWindow.h"
 #include "controls/CIcon.h"
 #include "controls/Error.h"
+#include "controls/Failure.h"
 #include "controls/Handles.h"
 #include "controls/ProductInfo.h"
+#include "selection/WindowRules.h"
+#include "window/CWindow.h"
 #include "window/mExecutableName.h"
 #include <cwchar>
 #include <cwctype>

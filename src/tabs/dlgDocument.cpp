@@ -1,7 +1,7 @@
 #include "tabs/dlgDocument.h"
-#include "controls/Failure.h"
 #include "controls/Dialogs.h"
 #include "controls/Error.h"
+#include "controls/Failure.h"
 #include "controls/Screen.h"
 #include "window/CaptureRecord.h"
 #include "window/ForeignCall.h"

@@ -1,6 +1,6 @@
 #include "tabs/frmIconOverlap.h"
-#include "tabs/IconOverlap.h"
 #include "controls/Screen.h"
+#include "tabs/IconOverlap.h"
 #include <utility>
 
 namespace merilane {

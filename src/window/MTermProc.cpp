@@ -1,6 +1,6 @@
 #include "window/MTermProc.h"
-#include "controls/ProductInfo.h"
 #include "controls/Dialogs.h"
+#include "controls/ProductInfo.h"
 #include "controls/UniqueOwner.h"
 #include "window/mExecutableName.h"
 #include <vector>
