@@ -158,6 +158,7 @@ void frmSSTab::ShowRules() {
     Rules() = std::move(edited);
     // Rules take the windows that appear after them.
     WatchRuledWindows(true);
+    FollowRulesInTabNames();
     if (!SettingsFile.empty()) {
         SaveRemembered();
         return;

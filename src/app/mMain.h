@@ -59,17 +59,21 @@ void ReleaseWindowAt(HWND hwnd, POINT topLeft);
 void ReleaseAllWindows(bool closeWindows);
 void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 
-// The user's rules at work. Windows that have become visible since the last look and that a
-// capture rule matches go into tabs (with the rule's name); one that does not answer is
-// refused as from the picker and taken once it answers. With `recordOnly` what is on the
-// desktop now is only noted as seen: rules take windows that appear after them.
+// The user's rules at work. Windows that have become visible since the last look, or whose
+// title has changed since, and that a capture rule matches go into tabs (with the rule's
+// name); one that does not answer is refused as from the picker and taken once it answers.
+// With `recordOnly` what is on the desktop now is only noted as seen: rules take windows that
+// appear after them (or, where the system says so, whose titles change after them).
 void WatchRuledWindows(bool recordOnly = false);
-// Whether a visible window not looked at yet is there while a capture rule is in force;
-// asks no window anything.
+// Whether a visible window not looked at yet, or one whose title changed, is there while a
+// capture rule is in force; asks no window anything.
 bool RuledWindowAppeared();
 // Looks at once when the system says a window was made or shown, where it says so.
 void InstallWindowEventHook();
 void RemoveWindowEventHook();
+// The rules have changed: a tab that a rule named keeps that name only while a capture rule
+// still decides for its window, with the name that rule gives now.
+void FollowRulesInTabNames();
 // A window the user released is not taken by a rule again until it is closed.
 void NoteReleasedByHand(HWND hwnd);
 
