@@ -107,8 +107,9 @@ class frmSSTab : public CForm,
     std::wstring SettingsFile;
     // The tab set recorded at the latest end (or read at start), in tab order.
     std::vector<RememberedTab> RememberedTabs;
-    // Writes what the options are now, with the recorded tab set, when remembering is on.
-    void SaveRemembered();
+    // Writes what the options are now, with the recorded tab set, when remembering is on. A
+    // failure is told once for each run of failing saves, and always `atEnd`.
+    void SaveRemembered(bool atEnd = false);
     // Records the tabs as they are now (the end of the program or of the session) and saves.
     void RecordTabSet();
     // "Remember settings".

@@ -91,16 +91,27 @@ Settings frmSSTab::CurrentSettings() const {
     return s;
 }
 
-void frmSSTab::SaveRemembered() {
+void frmSSTab::SaveRemembered(bool atEnd) {
     if (SettingsFile.empty())
         return;
     std::wstring failure = SaveSettings(SettingsFile, CurrentSettings());
-    // Said once a run: the settings go on being kept in memory, and the next save may work.
-    if (!failure.empty() && !m_saveFailureTold) {
-        m_saveFailureTold = true;
-        NoteForUser(L"Merilane could not save its settings in\r\n" + SettingsFile + L"\r\n" +
-                    failure + L".");
+    if (failure.empty()) {
+        m_saveFailureTold = false;
+        return;
     }
+    // Said once for each run of failing saves: the settings go on being kept in memory, and the
+    // next save may work. At the end no save comes after, so what is lost is always said.
+    if (m_saveFailureTold && !atEnd)
+        return;
+    m_saveFailureTold = true;
+    std::wstring text =
+        L"Merilane could not save its settings in\r\n" + SettingsFile + L"\r\n" + failure + L".";
+    if (atEnd)
+        text += GetFileAttributesW(SettingsFile.c_str()) == INVALID_FILE_ATTRIBUTES
+                    ? L"\r\n\r\nThe tabs open now are not kept."
+                    : L"\r\n\r\nThe tabs open now are not kept: the next start finds what that "
+                      L"file held before.";
+    NoteForUser(text);
 }
 
 void frmSSTab::RecordTabSet() {
@@ -118,7 +129,7 @@ void frmSSTab::RecordTabSet() {
             tabs.push_back(std::move(remembered));
     }
     RememberedTabs = std::move(tabs);
-    SaveRemembered();
+    SaveRemembered(true);
 }
 
 void frmSSTab::RecaptureTabSet() {
@@ -184,8 +195,12 @@ void frmSSTab::SwitchRemembering() {
     }
     std::wstring path = std::exchange(SettingsFile, {});
     Menu.SetChecked(L"rememberSettings", false);
-    if (MsgBox(L"Merilane no longer remembers its settings. Delete its settings file?\r\n" + path,
-               MB_OKCANCEL | MB_ICONQUESTION, Product().name) == IDOK) {
+    std::wstring question =
+        IsPortableSettingsPath(path)
+            ? L"Merilane no longer remembers its settings. Clear its settings file? It stays "
+              L"beside merilane.exe, unused, as it came.\r\n"
+            : L"Merilane no longer remembers its settings. Delete its settings file?\r\n";
+    if (MsgBox(question + path, MB_OKCANCEL | MB_ICONQUESTION, Product().name) == IDOK) {
         if (std::wstring failure = DeleteSettings(path); !failure.empty())
             MsgBox(L"Merilane could not delete\r\n" + path + L"\r\n" + failure + L".",
                    MB_OK | MB_ICONWARNING, Product().name);

@@ -41,6 +41,19 @@ std::wstring Trim(std::wstring_view text) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
+std::wstring SystemErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring out = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(error);
+    LocalFree(text);
+    while (!out.empty() &&
+           (out.back() == L'\n' || out.back() == L'\r' || out.back() == L' ' || out.back() == L'.'))
+        out.pop_back();
+    return out;
+}
+
 std::wstring FoldCase(std::wstring_view text) {
     if (text.empty())
         return {};

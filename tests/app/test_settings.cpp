@@ -189,6 +189,19 @@ TEST(SettingsFile, RoundTripsThroughTheSystemAndBadFilesGiveDefaultsAndOneMessag
     EXPECT_EQ(DeleteSettings(path), L"");
     EXPECT_FALSE(LoadSettings(path).remember);
     EXPECT_EQ(LoadSettings(path).message, L"");
+    // The portable file is put back as the zip carries it, not deleted.
+    ASSERT_EQ(SaveSettings(path, Unusual()), L"");
+    EXPECT_EQ(DeleteSettings(path, path), L"");
+    std::string unused = Utf16File(L"[Merilane]\r\nRemember=0\r\n");
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string read(200, '\0');
+    DWORD n = 0;
+    ReadFile(f, read.data(), 200, &n, nullptr);
+    CloseHandle(f);
+    EXPECT_EQ(read.substr(0, n), unused);
+    EXPECT_FALSE(LoadSettings(path).remember);
+    EXPECT_EQ(LoadSettings(path).message, L"");
+    DeleteSettings(path);
 }
 
 TEST(SettingsFile, WritersAtOnceNeverLeaveAReaderHalfAFile) {
@@ -266,7 +279,26 @@ TEST(SettingsFile, EveryRememberedOptionComesBackInTheNextSession) {
                    where.bottom - where.top, TRUE);
         ActiveTabBackColor = RGB(9, 8, 7);
         KeyMap = {{'Q', L"CAPTION"}};
-        ContainerForm->RecordTabSet(); // what closing does
+
+        // A failing save is told once for each run of failures, and at the end always, with
+        // what is lost. A file held open without sharing cannot be replaced.
+        auto save = [&](bool atEnd, int waitMs) {
+            BoxAnswerer box(L"Merilane", IDOK, waitMs);
+            atEnd ? ContainerForm->RecordTabSet() : ContainerForm->SaveRemembered();
+            WaitUntil([&] { return box.Answered(); }, waitMs);
+            return box.Answered() ? box.Text() : L"<none>";
+        };
+        HANDLE lock =
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(save(false, 5000).find(L"could not save"), std::wstring::npos);
+        EXPECT_EQ(save(false, 300), L"<none>");
+        CloseHandle(lock);
+        EXPECT_EQ(save(false, 300), L"<none>");
+        lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(save(false, 5000).find(L"could not save"), std::wstring::npos);
+        EXPECT_NE(save(true, 5000).find(L"not kept"), std::wstring::npos); // what closing does
+        CloseHandle(lock);
+        ContainerForm->SaveRemembered();
     }
     ActiveTabBackColor = RGB(255, 255, 230);
     KeyMap.clear();
