@@ -4,6 +4,7 @@
 #include "app/frmSSTab.h"
 #include "app/Globals.h"
 #include "app/MCommands.h"
+#include "app/StartWithWindows.h"
 #include "app/mMain.h"
 #include "controls/Error.h"
 #include "controls/Screen.h"
@@ -80,6 +81,7 @@ void frmSSTab::Form_Load() {
     Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
     Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
     Menu.SetChecked(L"options_enable_keybindings", true);
+    Menu.SetChecked(L"startWithWindows", StartsWithWindows());
     IntroForm = MakeIntroForm();
     CaptureWindow(IntroForm->hWnd());
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));

@@ -5,6 +5,7 @@
 #include "app/frmIntro.h"
 #include "app/frmRules.h"
 #include "app/frmSSTab.h"
+#include "app/StartWithWindows.h"
 #include "app/mMain.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
@@ -16,9 +17,15 @@
 #include "window/CWindow.h"
 #include "window/MKeyboard.h"
 #include "window/mExecutableName.h"
-#include <set>
+#include <algorithm>
 
 namespace merilane {
+namespace {
+
+// Windows restores the programs of the last session at sign-in, after Merilane has started.
+constexpr ULONGLONG kAwaitRememberedMs = 2 * 60 * 1000;
+
+} // namespace
 
 void frmSSTab::ApplyPlacement() {
     if (!m_loaded.remember || !m_loaded.settings.placement)
@@ -59,6 +66,9 @@ void frmSSTab::ApplyOptions() {
     InactiveTabForeColor = s.inactiveFore;
     TabStrip1.Refresh();
     RememberedTabs = s.tabs;
+    m_rememberedTaken.assign(RememberedTabs.size(), nullptr);
+    if (!RememberedTabs.empty())
+        m_awaitRememberedUntil = GetTickCount64() + kAwaitRememberedMs;
     Rules() = s.rules;
     // After the load, through the command gate, as a pick in the picker would be.
     if (!RememberedTabs.empty())
@@ -135,27 +145,68 @@ void frmSSTab::RecordTabSet() {
 void frmSSTab::RecaptureTabSet() {
     CTaskList tasks;
     tasks.Refresh();
-    std::set<HWND> taken;
-    for (const RememberedTab& remembered : RememberedTabs) {
+    std::vector<HWND> tried;
+    for (size_t entry = 0; entry < RememberedTabs.size(); ++entry) {
         for (long i = 1; i <= tasks.Count(); ++i) {
             HWND hwnd = tasks.hWnd(i);
-            if (!hwnd || taken.count(hwnd) || !CapturedWindows || CapturedWindows->item(hwnd) ||
-                !RememberedTabMatches(remembered, GetExecutablePath(hwnd),
+            if (!hwnd || std::find(tried.begin(), tried.end(), hwnd) != tried.end() ||
+                !CapturedWindows || CapturedWindows->item(hwnd) ||
+                !RememberedTabMatches(RememberedTabs[entry], GetExecutablePath(hwnd),
                                       CWindow::GetWindowClassName(hwnd),
                                       CWindow::GetWindowCaptionText(hwnd)))
                 continue;
-            taken.insert(hwnd);
-            CWindow loaded;
-            loaded.Load(hwnd);
-            CaptureWindow(loaded, remembered.title);
-            if (auto window = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr) {
-                window->Name = remembered.name;
-                window->Caption = remembered.caption;
-                ShowTabCaption(*window);
-            }
+            tried.push_back(hwnd);
+            TakeRemembered(entry, hwnd);
             break;
         }
     }
+}
+
+bool frmSSTab::AwaitsRememberedWindows() const {
+    return m_awaitRememberedUntil && GetTickCount64() < m_awaitRememberedUntil &&
+           std::find(m_rememberedTaken.begin(), m_rememberedTaken.end(), nullptr) !=
+               m_rememberedTaken.end();
+}
+
+bool frmSSTab::TakeRememberedWindow(HWND hwnd) {
+    if (!AwaitsRememberedWindows() || !CapturedWindows || CapturedWindows->item(hwnd))
+        return false;
+    std::wstring path = GetExecutablePath(hwnd), cls = CWindow::GetWindowClassName(hwnd),
+                 title = CWindow::GetWindowCaptionText(hwnd);
+    for (size_t entry = 0; entry < RememberedTabs.size(); ++entry)
+        if (!m_rememberedTaken[entry] &&
+            RememberedTabMatches(RememberedTabs[entry], path, cls, title))
+            return TakeRemembered(entry, hwnd);
+    return false;
+}
+
+bool frmSSTab::TakeRemembered(size_t entry, HWND hwnd) {
+    const RememberedTab remembered = RememberedTabs[entry];
+    CWindow loaded;
+    loaded.Load(hwnd);
+    CaptureWindow(loaded, remembered.title);
+    auto window = CapturedWindows ? CapturedWindows->item(hwnd) : nullptr;
+    if (!window || !Tabs || entry >= m_rememberedTaken.size())
+        return false;
+    m_rememberedTaken[entry] = hwnd;
+    window->Name = remembered.name;
+    window->Caption = remembered.caption;
+    ShowTabCaption(*window);
+    // Its place: after the entries before it that are in tabs, else before those after it.
+    auto indexOf = [this](size_t other) {
+        TabPtr tab =
+            m_rememberedTaken[other] ? Tabs->GetTabByHwnd(m_rememberedTaken[other]) : nullptr;
+        return tab ? tab->Index() : 0;
+    };
+    int place = 0;
+    for (size_t other = entry; other-- > 0 && !place;)
+        if (int index = indexOf(other))
+            place = index + 1;
+    for (size_t other = entry + 1; other < RememberedTabs.size() && !place; ++other)
+        place = indexOf(other);
+    if (place && !IsOnItsWay(hwnd))
+        Tabs->MoveTab(hwnd, place);
+    return true;
 }
 
 void frmSSTab::ShowRules() {
@@ -211,6 +262,21 @@ void frmSSTab::SwitchRemembering() {
         MsgBox(L"Merilane could not mark its settings file as no longer in use:\r\n" + path +
                    L"\r\n" + failure + L".",
                MB_OK | MB_ICONWARNING, Product().name);
+}
+
+void frmSSTab::SwitchStartWithWindows() {
+    bool on = !Menu.Checked(L"startWithWindows");
+    if (std::wstring failure = SetStartWithWindows(on); !failure.empty()) {
+        MsgBox(std::wstring(on ? L"Merilane cannot have Windows start it: the current user's Run "
+                                 L"value cannot be written.\r\n"
+                               : L"Merilane cannot stop Windows from starting it: the current "
+                                 L"user's Run value cannot be removed.\r\n") +
+                   failure + L".",
+               MB_OK | MB_ICONWARNING, Product().name);
+        Menu.SetChecked(L"startWithWindows", StartsWithWindows());
+        return;
+    }
+    Menu.SetChecked(L"startWithWindows", on);
 }
 
 } // namespace merilane

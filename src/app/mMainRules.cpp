@@ -59,8 +59,10 @@ bool AnyCaptureRule() {
     return false;
 }
 
+// Whether anything may be taken as it appears: a capture rule, or the windows of the last tab
+// set, awaited for a while after the start.
 bool Watching() {
-    return AnyCaptureRule();
+    return AnyCaptureRule() || (ContainerForm && ContainerForm->AwaitsRememberedWindows());
 }
 
 bool Young(const RuledWindow& entry, ULONGLONG now) {
@@ -159,6 +161,12 @@ void WatchRuledWindows(bool recordOnly) {
         }
         if (!look || !(isNew || retitled || entry.waiting) || !MayTake(hwnd, entry))
             continue;
+        // A window of the last tab set goes back to its place, with its name, before any rule.
+        if (!entry.waiting && ContainerForm && ContainerForm->TakeRememberedWindow(hwnd)) {
+            if (!CapturedWindows)
+                return;
+            continue;
+        }
         const WindowRule* rule = DecidingRule(Rules(), FactsOf(hwnd));
         if (rule && rule->action == RuleAction::Capture)
             Take(hwnd, *rule, entry);
