@@ -139,6 +139,9 @@ void frmSSTab::RecordTabSet() {
             tabs.push_back(std::move(remembered));
     }
     RememberedTabs = std::move(tabs);
+    // The set recorded now is this run's: none of it is awaited any more.
+    m_awaitRememberedUntil = 0;
+    m_rememberedTaken.assign(RememberedTabs.size(), nullptr);
     SaveRemembered(true);
 }
 
@@ -173,7 +176,8 @@ bool frmSSTab::TakeRememberedWindow(HWND hwnd) {
         return false;
     std::wstring path = GetExecutablePath(hwnd), cls = CWindow::GetWindowClassName(hwnd),
                  title = CWindow::GetWindowCaptionText(hwnd);
-    for (size_t entry = 0; entry < RememberedTabs.size(); ++entry)
+    for (size_t entry = 0; entry < RememberedTabs.size() && entry < m_rememberedTaken.size();
+         ++entry)
         if (!m_rememberedTaken[entry] &&
             RememberedTabMatches(RememberedTabs[entry], path, cls, title))
             return TakeRemembered(entry, hwnd);
@@ -202,7 +206,7 @@ bool frmSSTab::TakeRemembered(size_t entry, HWND hwnd) {
     for (size_t other = entry; other-- > 0 && !place;)
         if (int index = indexOf(other))
             place = index + 1;
-    for (size_t other = entry + 1; other < RememberedTabs.size() && !place; ++other)
+    for (size_t other = entry + 1; other < m_rememberedTaken.size() && !place; ++other)
         place = indexOf(other);
     if (place && !IsOnItsWay(hwnd))
         Tabs->MoveTab(hwnd, place);
