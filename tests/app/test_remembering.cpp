@@ -83,9 +83,14 @@ TEST_F(EndToEnd, WithRememberingOffNoFileAndNoRegistryKeyIsWritten) {
 
 TEST_F(EndToEnd, ARestartTakesTheLastTabSetBackInOrderWithItsNames) {
     RemoveUserSettings();
+    // Merilane closes first, or its closing would write the file again.
     struct Cleanup {
-        ~Cleanup() { RemoveUserSettings(); }
-    } cleanup;
+        std::function<void()> then;
+        ~Cleanup() { then(); }
+    } cleanup{[this] {
+        TearDown();
+        RemoveUserSettings();
+    }};
     const std::wstring first = L"文档 一", second = L"محرر 😀";
     ChildProcess pair =
         ChildProcess::Fixture({L"--title", first, L"--class", L"MerilaneKept", L"--window",

@@ -303,6 +303,10 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
     struct RulesGone {
         ~RulesGone() { Rules().clear(); }
     } gone;
+    // There before the rules: only the system's word on its title brings it to their notice.
+    programs.push_back(std::make_unique<ChildProcess>(ChildProcess::Fixture(
+        {L"--title", L"Old draft", L"--class", L"MerilaneOld", L"--name-events"})));
+    HWND old = programs.back()->WaitForWindow(L"Old draft");
     Rules() = {
         {L"out", true, {}, {MatchKind::Equals, L"MerilaneRuleOut"}, {}, RuleAction::Exclude},
         {L"off", false, {}, {MatchKind::Equals, L"MerilaneRuled"}, {}, RuleAction::Exclude},
@@ -393,4 +397,9 @@ TEST_F(Watch, RulesTakeNewWindowsAtOnceKeepExcludedOnesOutAndNeverTakeOurOwn) {
     EXPECT_LT(ms, kCalmInterval + 200);
     ASSERT_TRUE(WaitForTicks(ContainerForm->Timer1, 3));
     EXPECT_FALSE(IsDescendantOf(ruled, container));
+    Retitle(old, L"Report later 5");
+    retitledAt = NowMs();
+    ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(old, container); }, 3000));
+    std::cout << "retitled, as the system says, to captured: " << NowMs() - retitledAt << " ms\n";
+    EXPECT_LT(NowMs() - retitledAt, 500);
 }
