@@ -281,13 +281,6 @@ int main(int argc, char** argv) {
 
     std::printf("3 captured windows, %d other windows, %d s per measurement\n", others, seconds);
     Measure("timers as built", probe, front, seconds);
-    // With a capture rule in force the watch walks the desktop: that walk, and nothing for windows
-    // older than a minute, is what a rule costs idle.
-    Rules() = {{L"idle", true, {}, {MatchKind::Equals, L"MerilaneNoSuchClass"}, {}}};
-    WatchRuledWindows(true);
-    IdleFor(500);
-    std::printf("%-34s idle CPU %6.2f %% of one core\n", "with a capture rule", IdleCpu(seconds));
-    Rules().clear();
     MeasureTimersApart(front, seconds);
     MeasureZorder(ContainerForm->ExistingHwnd());
     MeasureFollowing(front);
