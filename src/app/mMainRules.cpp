@@ -115,8 +115,10 @@ void CALLBACK WindowEventProc(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object
     if (event == EVENT_OBJECT_NAMECHANGE) {
         // Only windows the rules have seen: one not seen yet is judged as new anyway. Nothing
         // is added or removed here, so a look under way keeps its place in the table.
+        // Held windows (whose parent is a host of ours) retitle often and are no rule's.
         auto it = g_windows.find(hwnd);
-        if (it == g_windows.end() || it->second.releasedByHand)
+        if (it == g_windows.end() || it->second.releasedByHand ||
+            GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow())
             return;
         it->second.retitled = true;
     }
