@@ -19,6 +19,8 @@ ManifestDPIAware true
 !define PRODUCT "Merilane"
 !define PUBLISHER "The Merilane developers"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Merilane"
+; Where "Start with Windows" puts its value, named after the product.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 ; Not a standard value: the highest folder this setup had to create for $INSTDIR, so that the
 ; uninstaller can take away what was made for it and nothing that was already there.
 !define CREATED_VALUE "MerilaneCreatedFolder"
@@ -137,6 +139,11 @@ Section "Uninstall"
   ${EndIf}
 
   ReadRegStr $1 HKCU "${UNINST_KEY}" "${CREATED_VALUE}"
+  ; "Start with Windows" of this copy; another copy's (a portable one) is left alone.
+  ReadRegStr $3 HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${If} $3 == '"$INSTDIR\merilane.exe"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+  ${EndIf}
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINST_KEY}"
   Delete "$INSTDIR\README.txt"

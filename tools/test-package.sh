@@ -152,6 +152,10 @@ closed=$(bench_wine "$probe" "$title" --wait 2000 --close 20000 2>&1 </dev/null 
 check "Merilane ends after WM_CLOSE: $(tail -n 1 <<<"$closed")" grep -q '^ended exit=0$' <<<"$closed"
 
 echo "== Silent uninstall (at $SECONDS s)"
+# What "Start with Windows" writes for this copy goes with it.
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+bench_wine reg add "$run_key" /v Merilane /d "\"$inst_win\\merilane.exe\"" /f </dev/null >/dev/null 2>&1
+run_absent() { ! bench_wine reg query "$run_key" /v Merilane </dev/null >/dev/null 2>&1; }
 rc=0
 timeout 60 "$WINE64_LOADER" "$inst/uninstall.exe" /S </dev/null >/dev/null 2>&1 || rc=$?
 check "uninstaller starts (exit code $rc)" [ "$rc" = 0 ]
@@ -165,6 +169,7 @@ check "no Start-menu entry left" gone "$lnk"
 check "reg query still answers for a key that exists" \
     bench_wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion' </dev/null >/dev/null 2>&1
 check "no uninstall key left" key_absent
+check "no \"Start with Windows\" value left" run_absent
 if [ "$programs_existed" = no ]; then
     check "the Programs folder the setup made is gone too" wait_until 5 gone "$programs"
 fi

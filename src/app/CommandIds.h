@@ -56,6 +56,7 @@ enum CommandId : UINT {
     kCmdRememberSettings = 40044,
     kCmdRename = 40045,
     kCmdRules = 40046,
+    kCmdStartWithWindows = 40047,
 };
 
 // One item of the container's menu tree and the command behind it. The table of them is the

@@ -416,8 +416,8 @@ std::optional<std::wstring> UnescapeValue(const std::wstring& text) {
 
 bool RememberedTabMatches(const RememberedTab& tab, const std::wstring& executable,
                           const std::wstring& className, const std::wstring& title) {
-    return !executable.empty() && _wcsicmp(tab.executable.c_str(), executable.c_str()) == 0 &&
-           _wcsicmp(tab.className.c_str(), className.c_str()) == 0 && tab.title == title;
+    return !executable.empty() && SameTextCaseAside(tab.executable, executable) &&
+           SameTextCaseAside(tab.className, className) && SameTextCaseAside(tab.title, title);
 }
 
 IniSection SplitSection(const std::wstring& block) {

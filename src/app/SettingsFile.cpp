@@ -1,4 +1,5 @@
 #include "app/SettingsFile.h"
+#include "controls/Text.h"
 #include "controls/Trust.h"
 #include "controls/UniqueOwner.h"
 #include <shlobj.h>
@@ -8,19 +9,6 @@ namespace merilane {
 namespace {
 
 constexpr const wchar_t* kFileName = L"merilane.ini";
-
-std::wstring SystemText(DWORD error) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring out = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!out.empty() &&
-           (out.back() == L'\n' || out.back() == L'\r' || out.back() == L' ' || out.back() == L'.'))
-        out.pop_back();
-    return out;
-}
 
 std::wstring FolderOf(const std::wstring& path) {
     size_t slash = path.find_last_of(L"\\/");
@@ -107,6 +95,50 @@ IniSection ReadSection(const std::wstring& path, const wchar_t* name) {
     return SplitSection(block);
 }
 
+// Each instance (and thread) writes a temporary file of its own; the last to finish wins, whole.
+std::wstring TempPathFor(const std::wstring& path) {
+    return path + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+           std::to_wstring(GetCurrentThreadId()) + L".tmp";
+}
+
+// A new temporary file holding `text` as UTF-16. With the byte-order mark first, the profile
+// functions go on in UTF-16 and any script survives; without it they write the ANSI code page.
+std::wstring StartTemp(const std::wstring& temp, std::wstring_view text) {
+    UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return SystemErrorText(GetLastError());
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t)), written = 0;
+    if (!WriteFile(file.get(), text.data(), size, &written, nullptr) || written != size) {
+        DWORD error = GetLastError();
+        file.reset();
+        DeleteFileW(temp.c_str());
+        return SystemErrorText(error);
+    }
+    return {};
+}
+
+// The temporary file replaces the old one only once all of it is on the disk: a rename can
+// reach the disk before the data it names, and a power cut then leaves an empty file.
+std::wstring PutInPlace(const std::wstring& temp, const std::wstring& path) {
+    DWORD error = ERROR_SUCCESS;
+    {
+        UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file || !FlushFileBuffers(file.get()))
+            error = GetLastError();
+    }
+    if (error == ERROR_SUCCESS && !MoveFileExW(temp.c_str(), path.c_str(),
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error == ERROR_SUCCESS)
+        return {};
+    DeleteFileW(temp.c_str());
+    return SystemErrorText(error);
+}
+
+constexpr const wchar_t* kByteOrderMark = L"\xFEFF";
+
 std::wstring SectionBlock(const IniSection& section) {
     std::wstring block;
     for (auto& [key, value] : section)
@@ -115,6 +147,10 @@ std::wstring SectionBlock(const IniSection& section) {
 }
 
 } // namespace
+
+bool IsPortableSettingsPath(const std::wstring& path) {
+    return SameTextCaseAside(path, PortablePath());
+}
 
 std::wstring SettingsPath() {
     std::wstring portable = PortablePath();
@@ -140,7 +176,7 @@ LoadedSettings LoadSettings(const std::wstring& given) {
     if (!ReadAll(path, bytes, error))
         return fail(error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
                         ? L"Another program holds it locked"
-                        : L"It cannot be read: " + SystemText(error));
+                        : L"It cannot be read: " + SystemErrorText(error));
     if (FileVerdict verdict = CheckSettingsBytes(bytes); verdict != FileVerdict::Fine)
         return fail(L"It is not a settings file Merilane wrote: " + VerdictText(verdict));
     IniSections sections{{kMainSection, ReadSection(path, kMainSection)},
@@ -170,29 +206,12 @@ LoadedSettings LoadSettings(const std::wstring& given) {
 std::wstring SaveSettings(const std::wstring& path, const Settings& settings, bool remember) {
     std::wstring folder = FolderOf(path);
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        return SystemText(GetLastError());
+        return SystemErrorText(GetLastError());
     if (!IsPlainFolder(folder.c_str()))
         return L"Its folder is a link to somewhere else, which Merilane does not write through.";
-    // Each instance (and thread) writes a temporary file of its own; the last to finish wins,
-    // whole.
-    std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-                        std::to_wstring(GetCurrentThreadId()) + L".tmp";
-    {
-        UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return SystemText(GetLastError());
-        // With the byte-order mark first, the profile functions write UTF-16 and any script
-        // survives; without it they write the ANSI code page.
-        const unsigned char bom[] = {0xFF, 0xFE};
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bom, sizeof bom, &written, nullptr) || written != sizeof bom) {
-            DWORD error = GetLastError();
-            file.reset();
-            DeleteFileW(temp.c_str());
-            return SystemText(error);
-        }
-    }
+    std::wstring temp = TempPathFor(path);
+    if (std::wstring failure = StartTemp(temp, kByteOrderMark); !failure.empty())
+        return failure;
     IniSections sections = SettingsSections(settings);
     if (!remember)
         sections.front().second.front().second = L"0";
@@ -201,25 +220,30 @@ std::wstring SaveSettings(const std::wstring& path, const Settings& settings, bo
                                          temp.c_str())) {
             DWORD error = GetLastError();
             DeleteFileW(temp.c_str());
-            return SystemText(error);
+            return SystemErrorText(error);
         }
     }
-    // Whatever the system keeps of the file in memory goes to disk before the file is put in
-    // place.
+    // Whatever the profile functions keep of the file in memory is written out first.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, temp.c_str());
-    if (!MoveFileExW(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DWORD error = GetLastError();
-        DeleteFileW(temp.c_str());
-        return SystemText(error);
-    }
-    return {};
+    return PutInPlace(temp, path);
 }
 
 std::wstring DeleteSettings(const std::wstring& path) {
+    return DeleteSettings(path, PortablePath());
+}
+
+std::wstring DeleteSettings(const std::wstring& path, const std::wstring& portable) {
+    // Without the portable file, the next time remembering is turned on the settings would go
+    // to the user's profile, and the copy would no longer be portable.
+    if (SameTextCaseAside(path, portable)) {
+        std::wstring temp = TempPathFor(path);
+        if (std::wstring failure = StartTemp(temp, kUnusedSettingsFile); !failure.empty())
+            return failure;
+        return PutInPlace(temp, path);
+    }
     if (DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
         return {};
-    return SystemText(GetLastError());
+    return SystemErrorText(GetLastError());
 }
 
 } // namespace merilane

@@ -25,7 +25,14 @@ LoadedSettings LoadSettings(const std::wstring& path = {});
 // Writes the file whole or not at all: a temporary file in the same folder, then put in the
 // place of the old one. Empty when done, else why not.
 std::wstring SaveSettings(const std::wstring& path, const Settings& settings, bool remember = true);
-// Empty when done (or when there was nothing to delete), else why not.
+// Empty when done (or when there was nothing to delete), else why not. The portable file beside
+// merilane.exe is not deleted but put back as the zip carries it, unused, so that the copy
+// keeps its settings beside itself the next time remembering is on.
 std::wstring DeleteSettings(const std::wstring& path);
+// The same with the portable file's path given (the tests' is not beside their program).
+std::wstring DeleteSettings(const std::wstring& path, const std::wstring& portable);
+bool IsPortableSettingsPath(const std::wstring& path);
+// The portable zip's merilane.ini: remembering off.
+inline constexpr const wchar_t* kUnusedSettingsFile = L"\xFEFF[Merilane]\r\nRemember=0\r\n";
 
 } // namespace merilane

@@ -4,6 +4,7 @@
 #include "app/frmSSTab.h"
 #include "app/Globals.h"
 #include "app/MCommands.h"
+#include "app/StartWithWindows.h"
 #include "app/frmAbout.h"
 #include "app/frmIntro.h"
 #include "app/mMain.h"
@@ -81,6 +82,7 @@ void frmSSTab::Form_Load() {
     Menu.SetChecked(L"buttontabs", TabStrip1.Style() == 1);
     Menu.SetChecked(L"multirow", TabStrip1.MultiRow());
     Menu.SetChecked(L"options_enable_keybindings", true);
+    Menu.SetChecked(L"startWithWindows", StartsWithWindows());
     IntroForm = MakeIntroForm();
     CaptureWindow(IntroForm->hWnd());
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));

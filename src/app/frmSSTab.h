@@ -107,14 +107,22 @@ class frmSSTab : public CForm,
     std::wstring SettingsFile;
     // The tab set recorded at the latest end (or read at start), in tab order.
     std::vector<RememberedTab> RememberedTabs;
-    // Writes what the options are now, with the recorded tab set, when remembering is on.
-    void SaveRemembered();
+    // Writes what the options are now, with the recorded tab set, when remembering is on. A
+    // failure is told once for each run of failing saves, and always `atEnd`.
+    void SaveRemembered(bool atEnd = false);
     // Records the tabs as they are now (the end of the program or of the session) and saves.
     void RecordTabSet();
     // "Remember settings".
     void SwitchRemembering();
     // The windows of the recorded tab set that are running go into tabs again, in its order.
     void RecaptureTabSet();
+    // For a while after a start with remembering on, windows of the recorded set that appear
+    // are taken as they appear, into their places among the tabs: whether that time runs and
+    // an entry of the set is still without its window; and taking one (true when it was one).
+    bool AwaitsRememberedWindows() const;
+    bool TakeRememberedWindow(HWND hwnd);
+    // "Start with Windows": the current user's Run value for Merilane, written or removed.
+    void SwitchStartWithWindows();
     // "Rules...": the user's rules, kept in the settings file.
     void ShowRules();
     Settings CurrentSettings() const;
@@ -169,6 +177,11 @@ class frmSSTab : public CForm,
     void ApplyOptions();
     bool m_tabSetRecorded = false;
     bool m_saveFailureTold = false;
+    // The windows taken for the entries of RememberedTabs (null: none yet), and until when
+    // (GetTickCount64) the ones still missing are awaited.
+    std::vector<HWND> m_rememberedTaken;
+    ULONGLONG m_awaitRememberedUntil = 0;
+    bool TakeRemembered(size_t entry, HWND hwnd);
     std::unique_ptr<frmAbout> m_about;
     void SetTabFont(UINT dpi);
     // One tick's work of Timer2; true when it did something.

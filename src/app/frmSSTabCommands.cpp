@@ -114,6 +114,8 @@ std::span<const ContainerCommand> ContainerCommands() {
         {2, kCmdRememberSettings, L"rememberSettings", L"Remember settings", 0,
          [](F& f, const Command&) { f.SwitchRemembering(); }},
         {2, kCmdRules, L"rules", L"Rules...", 0, [](F& f, const Command&) { f.ShowRules(); }},
+        {2, kCmdStartWithWindows, L"startWithWindows", L"Start with Windows", 0,
+         [](F& f, const Command&) { f.SwitchStartWithWindows(); }},
         {2, kCmdMnuActiveTab, L"mnuActiveTab", L"Active tab", 0, nullptr},
         {3, kCmdChangeCaption, L"changeCaption", L"Caption", 0,
          [](F&, const Command&) { ChangeActiveCaption(); }},

@@ -5,6 +5,7 @@
 #include "app/frmIntro.h"
 #include "app/frmRules.h"
 #include "app/frmSSTab.h"
+#include "app/StartWithWindows.h"
 #include "app/mMain.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
@@ -16,9 +17,15 @@
 #include "window/CWindow.h"
 #include "window/MKeyboard.h"
 #include "window/mExecutableName.h"
-#include <set>
+#include <algorithm>
 
 namespace merilane {
+namespace {
+
+// Windows restores the programs of the last session at sign-in, after Merilane has started.
+constexpr ULONGLONG kAwaitRememberedMs = 2 * 60 * 1000;
+
+} // namespace
 
 void frmSSTab::ApplyPlacement() {
     if (!m_loaded.remember || !m_loaded.settings.placement)
@@ -59,6 +66,9 @@ void frmSSTab::ApplyOptions() {
     InactiveTabForeColor = s.inactiveFore;
     TabStrip1.Refresh();
     RememberedTabs = s.tabs;
+    m_rememberedTaken.assign(RememberedTabs.size(), nullptr);
+    if (!RememberedTabs.empty())
+        m_awaitRememberedUntil = GetTickCount64() + kAwaitRememberedMs;
     Rules() = s.rules;
     // After the load, through the command gate, as a pick in the picker would be.
     if (!RememberedTabs.empty())
@@ -91,16 +101,27 @@ Settings frmSSTab::CurrentSettings() const {
     return s;
 }
 
-void frmSSTab::SaveRemembered() {
+void frmSSTab::SaveRemembered(bool atEnd) {
     if (SettingsFile.empty())
         return;
     std::wstring failure = SaveSettings(SettingsFile, CurrentSettings());
-    // Said once a run: the settings go on being kept in memory, and the next save may work.
-    if (!failure.empty() && !m_saveFailureTold) {
-        m_saveFailureTold = true;
-        NoteForUser(L"Merilane could not save its settings in\r\n" + SettingsFile + L"\r\n" +
-                    failure + L".");
+    if (failure.empty()) {
+        m_saveFailureTold = false;
+        return;
     }
+    // Said once for each run of failing saves: the settings go on being kept in memory, and the
+    // next save may work. At the end no save comes after, so what is lost is always said.
+    if (m_saveFailureTold && !atEnd)
+        return;
+    m_saveFailureTold = true;
+    std::wstring text =
+        L"Merilane could not save its settings in\r\n" + SettingsFile + L"\r\n" + failure + L".";
+    if (atEnd)
+        text += GetFileAttributesW(SettingsFile.c_str()) == INVALID_FILE_ATTRIBUTES
+                    ? L"\r\n\r\nThe tabs open now are not kept."
+                    : L"\r\n\r\nThe tabs open now are not kept: the next start finds what that "
+                      L"file held before.";
+    NoteForUser(text);
 }
 
 void frmSSTab::RecordTabSet() {
@@ -118,30 +139,78 @@ void frmSSTab::RecordTabSet() {
             tabs.push_back(std::move(remembered));
     }
     RememberedTabs = std::move(tabs);
-    SaveRemembered();
+    // The set recorded now is this run's: none of it is awaited any more.
+    m_awaitRememberedUntil = 0;
+    m_rememberedTaken.assign(RememberedTabs.size(), nullptr);
+    SaveRemembered(true);
 }
 
 void frmSSTab::RecaptureTabSet() {
     CTaskList tasks;
     tasks.Refresh();
-    std::set<HWND> taken;
-    for (const RememberedTab& remembered : RememberedTabs) {
+    std::vector<HWND> tried;
+    for (size_t entry = 0; entry < RememberedTabs.size(); ++entry) {
         for (long i = 1; i <= tasks.Count(); ++i) {
             HWND hwnd = tasks.hWnd(i);
-            if (!hwnd || taken.count(hwnd) || !CapturedWindows || CapturedWindows->item(hwnd) ||
-                !RememberedTabMatches(remembered, GetExecutablePath(hwnd),
+            if (!hwnd || std::find(tried.begin(), tried.end(), hwnd) != tried.end() ||
+                !CapturedWindows || CapturedWindows->item(hwnd) ||
+                !RememberedTabMatches(RememberedTabs[entry], GetExecutablePath(hwnd),
                                       CWindow::GetWindowClassName(hwnd),
                                       CWindow::GetWindowCaptionText(hwnd)))
                 continue;
-            taken.insert(hwnd);
-            CWindow loaded;
-            loaded.Load(hwnd);
-            CaptureWindow(loaded, {.seen = remembered.title,
-                                   .tabName = remembered.name,
-                                   .caption = remembered.caption});
+            tried.push_back(hwnd);
+            TakeRemembered(entry, hwnd);
             break;
         }
     }
+}
+
+bool frmSSTab::AwaitsRememberedWindows() const {
+    return m_awaitRememberedUntil && GetTickCount64() < m_awaitRememberedUntil &&
+           std::find(m_rememberedTaken.begin(), m_rememberedTaken.end(), nullptr) !=
+               m_rememberedTaken.end();
+}
+
+bool frmSSTab::TakeRememberedWindow(HWND hwnd) {
+    if (!AwaitsRememberedWindows() || !CapturedWindows || CapturedWindows->item(hwnd))
+        return false;
+    std::wstring path = GetExecutablePath(hwnd), cls = CWindow::GetWindowClassName(hwnd),
+                 title = CWindow::GetWindowCaptionText(hwnd);
+    for (size_t entry = 0; entry < RememberedTabs.size() && entry < m_rememberedTaken.size();
+         ++entry)
+        if (!m_rememberedTaken[entry] &&
+            RememberedTabMatches(RememberedTabs[entry], path, cls, title))
+            return TakeRemembered(entry, hwnd);
+    return false;
+}
+
+bool frmSSTab::TakeRemembered(size_t entry, HWND hwnd) {
+    if (!Tabs || entry >= m_rememberedTaken.size())
+        return false;
+    const RememberedTab remembered = RememberedTabs[entry];
+    // Its place: after the entries before it that are in tabs, else before those after it.
+    auto indexOf = [this](size_t other) {
+        TabPtr tab =
+            m_rememberedTaken[other] ? Tabs->GetTabByHwnd(m_rememberedTaken[other]) : nullptr;
+        return tab ? tab->Index() : 0;
+    };
+    int place = 0;
+    for (size_t other = entry; other-- > 0 && !place;)
+        if (int index = indexOf(other))
+            place = index + 1;
+    for (size_t other = entry + 1; other < m_rememberedTaken.size() && !place; ++other)
+        place = indexOf(other);
+    CWindow loaded;
+    loaded.Load(hwnd);
+    CaptureWindow(loaded, {.seen = remembered.title,
+                           .tabName = remembered.name,
+                           .caption = remembered.caption,
+                           .position = place});
+    // The capture may have waited on the window: anything may have run meanwhile.
+    if (!CapturedWindows || !CapturedWindows->item(hwnd) || entry >= m_rememberedTaken.size())
+        return false;
+    m_rememberedTaken[entry] = hwnd;
+    return true;
 }
 
 void frmSSTab::ShowRules() {
@@ -155,6 +224,7 @@ void frmSSTab::ShowRules() {
     Rules() = std::move(edited);
     // Rules take the windows that appear after them.
     WatchRuledWindows(true);
+    FollowRulesInTabNames();
     if (!SettingsFile.empty()) {
         SaveRemembered();
         return;
@@ -180,8 +250,12 @@ void frmSSTab::SwitchRemembering() {
     }
     std::wstring path = std::exchange(SettingsFile, {});
     Menu.SetChecked(L"rememberSettings", false);
-    if (MsgBox(L"Merilane no longer remembers its settings. Delete its settings file?\r\n" + path,
-               MB_OKCANCEL | MB_ICONQUESTION, Product().name) == IDOK) {
+    std::wstring question =
+        IsPortableSettingsPath(path)
+            ? L"Merilane no longer remembers its settings. Clear its settings file? It stays "
+              L"beside merilane.exe, unused, as it came.\r\n"
+            : L"Merilane no longer remembers its settings. Delete its settings file?\r\n";
+    if (MsgBox(question + path, MB_OKCANCEL | MB_ICONQUESTION, Product().name) == IDOK) {
         if (std::wstring failure = DeleteSettings(path); !failure.empty())
             MsgBox(L"Merilane could not delete\r\n" + path + L"\r\n" + failure + L".",
                    MB_OK | MB_ICONWARNING, Product().name);
@@ -192,6 +266,21 @@ void frmSSTab::SwitchRemembering() {
         MsgBox(L"Merilane could not mark its settings file as no longer in use:\r\n" + path +
                    L"\r\n" + failure + L".",
                MB_OK | MB_ICONWARNING, Product().name);
+}
+
+void frmSSTab::SwitchStartWithWindows() {
+    bool on = !Menu.Checked(L"startWithWindows");
+    if (std::wstring failure = SetStartWithWindows(on); !failure.empty()) {
+        MsgBox(std::wstring(on ? L"Merilane cannot have Windows start it: the current user's Run "
+                                 L"value cannot be written.\r\n"
+                               : L"Merilane cannot stop Windows from starting it: the current "
+                                 L"user's Run value cannot be removed.\r\n") +
+                   failure + L".",
+               MB_OK | MB_ICONWARNING, Product().name);
+        Menu.SetChecked(L"startWithWindows", StartsWithWindows());
+        return;
+    }
+    Menu.SetChecked(L"startWithWindows", on);
 }
 
 } // namespace merilane

@@ -27,10 +27,11 @@ bool ShowCaptureWindowForm();
 bool IsPickerOpen() noexcept;
 // What a capture is asked for besides taking the window in.
 struct CaptureOptions {
-    std::wstring seen;    // how the user knows the window (the picker's row), for the messages
-    std::wstring tabName; // the name its tab shows instead of its title
-    std::wstring caption; // its caption template; empty: the usual one
-    int position = 0;     // the 1-based place of its tab; 0: after the others
+    std::wstring seen;     // how the user knows the window (the picker's row), for the messages
+    std::wstring tabName;  // the name its tab shows instead of its title, as the user gave it
+    std::wstring ruleName; // the name a rule gives its tab, shown while the user has given none
+    std::wstring caption;  // its caption template; empty: the usual one
+    int position = 0;      // the 1-based place of its tab; 0: after the others
 };
 // Captures the window into a new tab, as `options` say: every path that captures one (the
 // picker, a drop, a rule, the remembered set, the intro screen) comes here. A window that does
@@ -69,17 +70,21 @@ void ReleaseWindowAt(HWND hwnd, POINT topLeft);
 void ReleaseAllWindows(bool closeWindows);
 void RemoveWindowTab(const std::shared_ptr<CWindow>& window);
 
-// The user's rules at work. Windows that have become visible since the last look and that a
-// capture rule matches go into tabs (with the rule's name); one that does not answer is
-// refused as from the picker and taken once it answers. With `recordOnly` what is on the
-// desktop now is only noted as seen: rules take windows that appear after them.
+// The user's rules at work. Windows that have become visible since the last look, or whose
+// title has changed since, and that a capture rule matches go into tabs (with the rule's
+// name); one that does not answer is refused as from the picker and taken once it answers.
+// With `recordOnly` what is on the desktop now is only noted as seen: rules take windows that
+// appear after them (or, where the system says so, whose titles change after them).
 void WatchRuledWindows(bool recordOnly = false);
-// Whether a visible window not looked at yet is there while a capture rule is in force;
-// asks no window anything.
+// Whether a visible window not looked at yet, or one whose title changed, is there while a
+// capture rule is in force; asks no window anything.
 bool RuledWindowAppeared();
 // Looks at once when the system says a window was made or shown, where it says so.
 void InstallWindowEventHook();
 void RemoveWindowEventHook();
+// The rules have changed: a tab that a rule named keeps that name only while a capture rule
+// still decides for its window, with the name that rule gives now.
+void FollowRulesInTabNames();
 // A window the user released is not taken by a rule again until it is closed.
 void NoteReleasedByHand(HWND hwnd);
 

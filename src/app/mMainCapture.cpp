@@ -213,8 +213,9 @@ void CaptureWindow(const CWindow& loaded, const CaptureOptions& options) {
             return;
         }
         window->GreyCapturedMenu();
-        if (!options.tabName.empty() || !options.caption.empty()) {
+        if (!options.tabName.empty() || !options.ruleName.empty() || !options.caption.empty()) {
             window->Name = options.tabName;
+            window->RuleName = options.ruleName;
             if (!options.caption.empty())
                 window->Caption = options.caption;
             ShowTabCaption(*window);

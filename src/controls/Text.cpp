@@ -41,4 +41,36 @@ std::wstring Trim(std::wstring_view text) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
+std::wstring SystemErrorText(unsigned long error) {
+    wchar_t* text = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring out = n && text ? std::wstring(text, n) : L"error " + std::to_wstring(error);
+    LocalFree(text);
+    while (!out.empty() &&
+           (out.back() == L'\n' || out.back() == L'\r' || out.back() == L' ' || out.back() == L'.'))
+        out.pop_back();
+    return out;
+}
+
+std::wstring FoldCase(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    // The uppercase table maps one unit to one: the length stays, and a position in the folded
+    // text is one in the original.
+    std::wstring out(text);
+    int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.data(),
+                          static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()),
+                          nullptr, nullptr, 0);
+    if (n != static_cast<int>(text.size()))
+        return std::wstring(text);
+    return out;
+}
+
+bool SameTextCaseAside(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 } // namespace merilane

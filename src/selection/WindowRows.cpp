@@ -4,21 +4,15 @@
 #include "controls/Failure.h"
 #include "controls/Handles.h"
 #include "controls/ProductInfo.h"
+#include "controls/Text.h"
 #include "selection/WindowRules.h"
 #include "window/CWindow.h"
 #include "window/mExecutableName.h"
 #include <cwchar>
-#include <cwctype>
 #include <unordered_set>
 
 namespace merilane {
 namespace {
-
-std::wstring Lower(std::wstring text) {
-    for (auto& c : text)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
 
 std::wstring OwnFileName() {
     wchar_t path[MAX_PATH * 4] = {};
@@ -39,9 +33,9 @@ HWND WindowRows::HandleOfRowKey(const std::wstring& key) {
 }
 
 bool WindowRows::IsOwnExecutable(const std::wstring& fileName) {
-    static const std::wstring own = Lower(OwnFileName());
-    static const std::wstring built = Lower(Product().originalFileName);
-    std::wstring name = Lower(fileName);
+    static const std::wstring own = FoldCase(OwnFileName());
+    static const std::wstring built = FoldCase(Product().originalFileName);
+    std::wstring name = FoldCase(fileName);
     return !name.empty() && (name == own || (!built.empty() && name == built));
 }
 

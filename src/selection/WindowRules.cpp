@@ -1,34 +1,20 @@
 #include "selection/WindowRules.h"
+#include "controls/Text.h"
 #include "window/CWindow.h"
 #include "window/mExecutableName.h"
-#include <cwctype>
 
 namespace merilane {
 namespace {
 
-wchar_t Fold(wchar_t c) {
-    return static_cast<wchar_t>(std::towlower(c));
-}
-
-bool SameText(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
-}
-
-} // namespace
-
-bool WildcardMatches(std::wstring_view pattern, std::wstring_view text) {
+// Both sides are folded once (see FoldCase): comparing unit by unit afterwards is exact.
+bool FoldedWildcardMatches(std::wstring_view pattern, std::wstring_view text) {
     // Greedy, going back only to the latest star: a later star makes every earlier choice
     // final, so the work is bounded by pattern length times text length.
     size_t p = 0, t = 0;
     size_t star = std::wstring_view::npos, resume = 0;
     while (t < text.size()) {
         if (p < pattern.size() &&
-            (pattern[p] == L'?' || (pattern[p] != L'*' && Fold(pattern[p]) == Fold(text[t])))) {
+            (pattern[p] == L'?' || (pattern[p] != L'*' && pattern[p] == text[t]))) {
             ++p;
             ++t;
         } else if (p < pattern.size() && pattern[p] == L'*') {
@@ -46,31 +32,40 @@ bool WildcardMatches(std::wstring_view pattern, std::wstring_view text) {
     return p == pattern.size();
 }
 
-bool ConditionHolds(const Condition& c, const std::wstring& value) {
+bool FoldedConditionHolds(const Condition& c, const std::wstring& v) {
     if (c.text.empty())
         return true;
-    std::wstring_view v = value, x = c.text;
+    std::wstring x = FoldCase(c.text);
     switch (c.kind) {
     case MatchKind::Equals:
-        return SameText(v, x);
+        return v == x;
     case MatchKind::StartsWith:
-        return v.size() >= x.size() && SameText(v.substr(0, x.size()), x);
+        return v.starts_with(x);
     case MatchKind::Contains:
-        for (size_t i = 0; i + x.size() <= v.size(); ++i)
-            if (SameText(v.substr(i, x.size()), x))
-                return true;
-        return false;
+        return v.find(x) != std::wstring::npos;
     case MatchKind::Wildcard:
-        return WildcardMatches(x, v);
+        return FoldedWildcardMatches(x, v);
     }
     return false;
 }
 
+} // namespace
+
+bool WildcardMatches(std::wstring_view pattern, std::wstring_view text) {
+    return FoldedWildcardMatches(FoldCase(pattern), FoldCase(text));
+}
+
+bool ConditionHolds(const Condition& c, const std::wstring& value) {
+    return FoldedConditionHolds(c, FoldCase(value));
+}
+
 const WindowRule* DecidingRule(std::span<const WindowRule> rules, const WindowFacts& facts) {
+    const std::wstring executable = FoldCase(facts.executable),
+                       windowClass = FoldCase(facts.windowClass), title = FoldCase(facts.title);
     for (const WindowRule& rule : rules)
-        if (rule.enabled && ConditionHolds(rule.executable, facts.executable) &&
-            ConditionHolds(rule.windowClass, facts.windowClass) &&
-            ConditionHolds(rule.title, facts.title))
+        if (rule.enabled && FoldedConditionHolds(rule.executable, executable) &&
+            FoldedConditionHolds(rule.windowClass, windowClass) &&
+            FoldedConditionHolds(rule.title, title))
             return &rule;
     return nullptr;
 }

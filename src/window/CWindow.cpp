@@ -317,8 +317,10 @@ bool CWindow::IsDialogBox() const {
 }
 
 std::wstring CWindow::ReplacedCaption(std::optional<int> length) const {
-    std::wstring text =
-        Name.empty() ? ReplaceAll(Caption, L"%t", GetWindowCaptionText(hWnd)) : Name;
+    std::wstring text = !Name.empty() ? Name
+                        : !RuleName.empty()
+                            ? RuleName
+                            : ReplaceAll(Caption, L"%t", GetWindowCaptionText(hWnd));
     if (length) {
         if (*length > 32764)
             Raise(kOverflow);

@@ -60,8 +60,11 @@ class CWindow {
     HWND hWnd = nullptr;
     HWND LastHwnd = nullptr;      // the parent (or owner) before the latest reparenting
     std::wstring Caption = L"%t"; // "%t" stands for the window's current title
-    // A name the user (or a rule) gave the tab: shown instead of the caption while not empty.
+    // A name the user gave the tab: shown instead of the caption while not empty.
     std::wstring Name;
+    // The name a rule gives the tab, shown while the user has given none; never remembered as
+    // the user's.
+    std::wstring RuleName;
     int32_t Width = 0;
     int32_t Height = 0;
 
@@ -133,8 +136,8 @@ class CWindow {
     bool IsMaxizable() const;
     bool IsDialogBox() const;
 
-    // The name when there is one, else Caption with every "%t" replaced by the current title; cut
-    // to `length` characters and
+    // The user's name when there is one, else the rule's, else Caption with every "%t" replaced by
+    // the current title; cut to `length` characters and
     // "..." when it is longer than length + 3.
     std::wstring ReplacedCaption(std::optional<int> length = std::nullopt) const;
     std::wstring ActiveCaption() const;

@@ -79,11 +79,11 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
     EXPECT_EQ(MenuTexts(options),
               (std::vector<std::wstring>{L"Multirow", L"Button tabs", L"Cycle tabbing",
                                          L"Enable keybindings", L"Remember settings", L"Rules...",
-                                         L"Active tab", L"Help"}));
-    HMENU activeTab = GetSubMenu(options, 6);
+                                         L"Start with Windows", L"Active tab", L"Help"}));
+    HMENU activeTab = GetSubMenu(options, 7);
     EXPECT_EQ(MenuTexts(activeTab), (std::vector<std::wstring>{L"Caption", L"Rename...", L"Release",
                                                                L"Move left", L"Move right"}));
-    EXPECT_EQ(MenuTexts(GetSubMenu(options, 7)),
+    EXPECT_EQ(MenuTexts(GetSubMenu(options, 8)),
               (std::vector<std::wstring>{L"Merilane online", L"", L"About Merilane..."}));
 
     auto& menu = ContainerForm->Menu;
@@ -103,6 +103,20 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
         EXPECT_FALSE(menu.Visible(hidden)) << hidden;
     // What a hidden item held is gone with it.
     EXPECT_EQ(GetMenuState(bar, menu.CommandId(L"colors_default"), MF_BYCOMMAND), 0xFFFFFFFFu);
+
+    // "Start with Windows" writes the current user's Run value for this copy; unchecked, it goes.
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_FALSE(menu.Checked(L"startWithWindows"));
+    for (bool on : {true, false}) {
+        PostMessageW(session.Container(), WM_COMMAND, menu.CommandId(L"startWithWindows"), 0);
+        EXPECT_TRUE(WaitUntil([&] { return menu.Checked(L"startWithWindows") == on; }));
+        wchar_t value[1024] = {};
+        DWORD size = sizeof value - sizeof(wchar_t);
+        RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                     L"Merilane", RRF_RT_REG_SZ, nullptr, value, &size);
+        EXPECT_EQ(value, on ? L"\"" + std::wstring(self) + L"\"" : L"");
+    }
 }
 
 TEST(Container, ResizeKeepsTheDisplayAreaOnTheTabStripAndFitsTheActiveHost) {

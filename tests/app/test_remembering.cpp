@@ -83,9 +83,14 @@ TEST_F(EndToEnd, WithRememberingOffNoFileAndNoRegistryKeyIsWritten) {
 
 TEST_F(EndToEnd, ARestartTakesTheLastTabSetBackInOrderWithItsNames) {
     RemoveUserSettings();
+    // Merilane closes first, or its closing would write the file again.
     struct Cleanup {
-        ~Cleanup() { RemoveUserSettings(); }
-    } cleanup;
+        std::function<void()> then;
+        ~Cleanup() { then(); }
+    } cleanup{[this] {
+        TearDown();
+        RemoveUserSettings();
+    }};
     const std::wstring first = L"文档 一", second = L"محرر 😀";
     ChildProcess pair =
         ChildProcess::Fixture({L"--title", first, L"--class", L"MerilaneKept", L"--window",
@@ -141,6 +146,36 @@ TEST_F(EndToEnd, ARestartTakesTheLastTabSetBackInOrderWithItsNames) {
     EXPECT_TRUE(IsDescendantOf(order[0], container));
     EXPECT_TRUE(IsDescendantOf(order[1], container));
     EXPECT_FALSE(IsDescendantOf(other, container));
+
+    // After Windows restarts, the programs come back after Merilane: for a while after the
+    // start their windows are taken as they appear, each into its place among the tabs.
+    const std::wstring titles[] = {WindowText(order[0]), WindowText(order[1])};
+    {
+        BoxAnswerer exitBox(L"Merilane", IDOK, 10000, program->Pid());
+        Command(L"exit");
+        ASSERT_TRUE(program->WaitForExit(10000));
+    }
+    pair.Kill();
+    Start(L"merilane.exe", true);
+    Sleep(3000);
+    ChildProcess back = ChildProcess::Fixture({L"--title", titles[0], L"--class", L"MerilaneKept",
+                                               L"--hidden", L"--window", L"--title", titles[1],
+                                               L"--class", L"MerilaneKept", L"--hidden"});
+    HWND again[2] = {};
+    ASSERT_TRUE(WaitUntil([&] {
+        for (int i : {0, 1})
+            if (auto found = back.Windows(titles[i], false); !found.empty())
+                again[i] = found.front();
+        return again[0] && again[1];
+    }));
+    for (int i : {1, 0}) { // the second first: the first still goes before it
+        ShowWindowAsync(again[i], SW_SHOWNORMAL);
+        double shownAt = NowMs();
+        ASSERT_TRUE(WaitUntil([&] { return IsDescendantOf(again[i], container); }, 5000));
+        EXPECT_LT(NowMs() - shownAt, 1000);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return RemoteTabCaptions(strip) == captions; }, 3000))
+        << testing::PrintToString(RemoteTabCaptions(strip));
 
     // Turning remembering off deletes the file on OK.
     BoxAnswerer offBox(L"Merilane", IDOK, 10000, program->Pid());

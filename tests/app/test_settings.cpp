@@ -4,10 +4,13 @@
 #include "app/SettingsFile.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
+#include "controls/Text.h"
 #include "tabs/MTabDraw.h"
 #include "window/MKeyboard.h"
 #include <gtest/gtest.h>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 using namespace merilane;
@@ -134,12 +137,12 @@ TEST(Settings, TheBytesOfAFileAreJudgedBeforeItIsRead) {
 }
 
 TEST(Settings, ATabIsFoundAgainOnlyByExecutableClassAndTitle) {
-    RememberedTab tab{L"C:\\A\\x.exe", L"Cls", L"Title"};
-    EXPECT_TRUE(RememberedTabMatches(tab, L"c:\\a\\X.EXE", L"cls", L"Title"));
-    EXPECT_FALSE(RememberedTabMatches(tab, L"C:\\A\\y.exe", L"Cls", L"Title"));
-    EXPECT_FALSE(RememberedTabMatches(tab, L"C:\\A\\x.exe", L"Other", L"Title"));
-    EXPECT_FALSE(RememberedTabMatches(tab, L"C:\\A\\x.exe", L"Cls", L"title"));
-    EXPECT_FALSE(RememberedTabMatches(tab, L"", L"Cls", L"Title"));
+    RememberedTab tab{L"C:\\Программы\\x.exe", L"Cls", L"Übersicht"};
+    EXPECT_TRUE(RememberedTabMatches(tab, L"c:\\программы\\X.EXE", L"cls", L"ÜBERSICHT"));
+    EXPECT_FALSE(RememberedTabMatches(tab, L"C:\\Программы\\y.exe", L"Cls", L"Übersicht"));
+    EXPECT_FALSE(RememberedTabMatches(tab, L"C:\\Программы\\x.exe", L"Other", L"Übersicht"));
+    EXPECT_FALSE(RememberedTabMatches(tab, L"C:\\Программы\\x.exe", L"Cls", L"Ubersicht"));
+    EXPECT_FALSE(RememberedTabMatches(tab, L"", L"Cls", L"Übersicht"));
 }
 
 TEST(SettingsFile, RoundTripsThroughTheSystemAndBadFilesGiveDefaultsAndOneMessage) {
@@ -188,6 +191,15 @@ TEST(SettingsFile, RoundTripsThroughTheSystemAndBadFilesGiveDefaultsAndOneMessag
     EXPECT_EQ(DeleteSettings(path), L"");
     EXPECT_FALSE(LoadSettings(path).remember);
     EXPECT_EQ(LoadSettings(path).message, L"");
+    // The portable file is put back as the zip carries it, not deleted.
+    ASSERT_EQ(SaveSettings(path, Unusual()), L"");
+    EXPECT_EQ(DeleteSettings(path, path), L"");
+    std::ifstream file(path.c_str(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}),
+              Utf16File(L"[Merilane]\r\nRemember=0\r\n"));
+    file.close();
+    EXPECT_FALSE(LoadSettings(path).remember);
+    DeleteSettings(path);
 }
 
 TEST(SettingsFile, WritersAtOnceNeverLeaveAReaderHalfAFile) {
@@ -265,7 +277,25 @@ TEST(SettingsFile, EveryRememberedOptionComesBackInTheNextSession) {
                    where.bottom - where.top, TRUE);
         ActiveTabBackColor = RGB(9, 8, 7);
         KeyMap = {{'Q', L"CAPTION"}};
-        ContainerForm->RecordTabSet(); // what closing does
+
+        // A failing save is told once for each run of failures, and at the end always, with
+        // what is lost. A file held open without sharing cannot be replaced.
+        auto save = [&](bool atEnd) {
+            BoxAnswerer box(L"Merilane", IDOK, 5000);
+            atEnd ? ContainerForm->RecordTabSet() : ContainerForm->SaveRemembered();
+            return box.Answered() ? box.Text() : L"<none>"; // the box is modal
+        };
+        HANDLE lock =
+            CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(save(false).find(L"could not save"), std::wstring::npos);
+        EXPECT_EQ(save(false), L"<none>");
+        CloseHandle(lock);
+        EXPECT_EQ(save(false), L"<none>");
+        lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(save(false).find(L"could not save"), std::wstring::npos);
+        EXPECT_NE(save(true).find(L"not kept"), std::wstring::npos); // what closing does
+        CloseHandle(lock);
+        ContainerForm->SaveRemembered();
     }
     ActiveTabBackColor = RGB(255, 255, 230);
     KeyMap.clear();
@@ -319,10 +349,26 @@ TEST(Rules, ConditionsMatchAsTheyArePutAndTheFirstEnabledRuleDecides) {
         {MatchKind::Wildcard, L"*.exe", L"x.exe.bak", false},
         {MatchKind::Wildcard, L"*a*a*a", L"aaaa", true},
         {MatchKind::Wildcard, L"文*😀", L"文档 😀", true},
+        // Every alphabet, not A to Z alone.
+        {MatchKind::Contains, L"ÜBERSICHT", L"übersicht 2026", true},
+        {MatchKind::StartsWith, L"КОНТРОЛЬ", L"контроль 1", true},
+        {MatchKind::Equals, L"ΣΊΣΥΦΟΣ", L"σίσυφοσ", true},
+        {MatchKind::Equals, L"ΣΊΣΥΦΟΣ", L"σίσυφος", false},       // the final ς has no capital
+        {MatchKind::Wildcard, L"*ΑΘΗΝΑς", L"Οδός Αθηνάς", false}, // accents stay
+        {MatchKind::Wildcard, L"*ΑΘΗΝ?ς", L"Οδός Αθηνάς", true},
+        {MatchKind::Equals, L"i", L"I", true},
+        {MatchKind::Equals, L"İ", L"i", false}, // the dotted capital has no small letter
+        {MatchKind::Equals, L"İ", L"I", false},
+        {MatchKind::Equals, L"ı", L"I", false}, // nor the dotless small one a capital
+        {MatchKind::Equals, L"ı", L"i", false},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(ConditionHolds({c.kind, c.pattern}, c.value), c.holds)
             << testing::PrintToString(std::wstring(c.pattern) + L" / " + c.value);
+        if (c.kind == MatchKind::Equals) {
+            EXPECT_EQ(SameTextCaseAside(c.pattern, c.value), c.holds);
+        }
+    }
 
     // 10,000 stars against a text they cannot match: no exponential search.
     std::wstring stars(10000, L'*');
