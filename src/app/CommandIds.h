@@ -56,6 +56,11 @@ enum CommandId : UINT {
     kCmdRememberSettings = 40044,
     kCmdRename = 40045,
     kCmdRules = 40046,
+    kCmdTabKeys = 40061,
+    kCmdTabKeysStandard = 40062,
+    kCmdTabKeysControlShift = 40063,
+    kCmdTabKeysControlAlt = 40064,
+    kCmdGoToTab = 40065,
 };
 
 // One item of the container's menu tree and the command behind it. The table of them is the

@@ -52,6 +52,7 @@ void CTabStrip::Remove(int index) {
     // The platform leaves no selection when the selected tab goes; a tab strip always has one.
     if (!m_tabs.empty() && SendMessageW(hWnd(), TCM_GETCURSEL, 0, 0) < 0)
         SendMessageW(hWnd(), TCM_SETCURSEL, index - 1 < Count() ? index - 1 : Count() - 1, 0);
+    AnnounceSelection();
 }
 
 void CTabStrip::Clear() {
@@ -97,6 +98,16 @@ void CTabStrip::Select(const Tab& tab) {
     if (at < 0)
         Raise(kElementNotFound);
     SendMessageW(hWnd(), TCM_SETCURSEL, at, 0);
+    AnnounceSelection();
+}
+
+void CTabStrip::AnnounceSelection() {
+    TabPtr selected = SelectedItem();
+    if (!selected || selected == m_announced.lock())
+        return;
+    m_announced = selected;
+    // Child ids of a control's items start at 1; 0 is the control itself.
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, hWnd(), OBJID_CLIENT, PositionOf(*selected) + 1);
 }
 
 bool CTabStrip::MultiRow() const {
@@ -154,6 +165,7 @@ long CTabStrip::ClientHeight() const {
 void CTabStrip::HandleNotify(const NMHDR& header) {
     if (header.code == static_cast<UINT>(TCN_SELCHANGE)) {
         m_pressSelected = true;
+        AnnounceSelection();
         if (OnClick)
             OnClick();
         return;

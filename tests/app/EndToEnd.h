@@ -107,6 +107,30 @@ class EndToEnd : public testing::Test {
     HWND strip = nullptr;
 };
 
+// What a screen reader in another process hears of a tab strip: the child ids that
+// EVENT_OBJECT_SELECTION names, in order (it hears while this thread pumps).
+class SelectionEar {
+  public:
+    SelectionEar(HWND strip, DWORD pid) {
+        s_strip = strip;
+        s_heard.clear();
+        m_hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, Hear, pid,
+                                 0, WINEVENT_OUTOFCONTEXT);
+    }
+    ~SelectionEar() { UnhookWinEvent(m_hook); }
+    LONG Last() const { return s_heard.empty() ? 0 : s_heard.back(); }
+
+  private:
+    static void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                              DWORD) {
+        if (hwnd == s_strip && object == OBJID_CLIENT)
+            s_heard.push_back(child);
+    }
+    HWINEVENTHOOK m_hook;
+    static inline HWND s_strip = nullptr;
+    static inline std::vector<LONG> s_heard;
+};
+
 inline std::wstring NotepadPath() {
     return ChildProcess::SystemProgramPath(L"notepad.exe");
 }

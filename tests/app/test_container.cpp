@@ -77,19 +77,26 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
                                          L"Exit"}));
     HMENU options = GetSubMenu(bar, 1);
     EXPECT_EQ(MenuTexts(options),
-              (std::vector<std::wstring>{L"Multirow", L"Button tabs", L"Cycle tabbing",
-                                         L"Enable keybindings", L"Remember settings", L"Rules...",
-                                         L"Active tab", L"Help"}));
-    HMENU activeTab = GetSubMenu(options, 6);
+              (std::vector<std::wstring>{
+                  L"Multirow", L"Button tabs", L"Cycle tabbing", L"Enable keybindings", L"Tab keys",
+                  L"Go to tab...", L"Remember settings", L"Rules...", L"Active tab", L"Help"}));
+    EXPECT_EQ(
+        MenuTexts(GetSubMenu(options, 4)),
+        (std::vector<std::wstring>{
+            L"CTRL + TAB, SHIFT + TAB, CTRL + 1..9", L"CTRL + TAB, CTRL + SHIFT + TAB, CTRL + 1..9",
+            L"CTRL + ALT + TAB, CTRL + ALT + SHIFT + TAB, CTRL + ALT + 1..9"}));
+    HMENU activeTab = GetSubMenu(options, 8);
     EXPECT_EQ(MenuTexts(activeTab), (std::vector<std::wstring>{L"Caption", L"Rename...", L"Release",
                                                                L"Move left", L"Move right"}));
-    EXPECT_EQ(MenuTexts(GetSubMenu(options, 7)),
+    EXPECT_EQ(MenuTexts(GetSubMenu(options, 9)),
               (std::vector<std::wstring>{L"Merilane online", L"", L"About Merilane..."}));
 
     auto& menu = ContainerForm->Menu;
     EXPECT_TRUE(menu.Checked(L"roundRobin"));
     EXPECT_TRUE(menu.Checked(L"options_enable_keybindings"));
     EXPECT_TRUE(menu.Checked(L"alttab_overlap"));
+    EXPECT_TRUE(menu.Checked(L"tabKeys_standard"));
+    EXPECT_FALSE(menu.Checked(L"tabKeys_controlShift") || menu.Checked(L"tabKeys_controlAlt"));
     EXPECT_FALSE(menu.Checked(L"rememberSettings"));
     EXPECT_FALSE(menu.Checked(L"alttab_useActiveTabIcon"));
     EXPECT_FALSE(menu.Checked(L"taskbar_useActiveTabIcon"));
