@@ -181,9 +181,33 @@ void CTabStrip::HandleNotify(const NMHDR& header) {
         OnClick();
 }
 
+LRESULT CTabStrip::AnswerWholeText(WPARAM position, LPARAM item) {
+    const Tab* tab = position < m_tabs.size() ? m_tabs[position].get() : nullptr;
+    if (!tab || tab->WholeCaption() == tab->Caption())
+        return DefSubclassProc(hWnd(), TCM_GETITEMW, position, item);
+    // The control measures its tabs by their text and we draw them shortened, so the item holds
+    // the shortened text; for the time of the answer it holds the whole one. The control fills
+    // in the asker's item itself, as it always does: nothing of ours reads or writes through a
+    // pointer another process chose. Nothing is drawn in between.
+    auto write = [&](const std::wstring& text) {
+        TCITEMW update{};
+        update.mask = TCIF_TEXT;
+        update.pszText = const_cast<wchar_t*>(text.c_str());
+        DefSubclassProc(hWnd(), TCM_SETITEMW, position, reinterpret_cast<LPARAM>(&update));
+    };
+    SendMessageW(hWnd(), WM_SETREDRAW, FALSE, 0);
+    write(tab->WholeCaption());
+    LRESULT answer = DefSubclassProc(hWnd(), TCM_GETITEMW, position, item);
+    write(tab->Caption());
+    SendMessageW(hWnd(), WM_SETREDRAW, TRUE, 0);
+    return answer;
+}
+
 LRESULT CALLBACK CTabStrip::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CTabStrip*>(data);
+    if (msg == TCM_GETITEMW && (InSendMessageEx(nullptr) & ISMEX_SEND))
+        return self->AnswerWholeText(wp, lp);
     try {
         LRESULT handled = 0;
         if (self->DragMessage(msg, wp, lp, handled))

@@ -107,6 +107,8 @@ class CTabStrip : public CControl {
   private:
     friend class Tab;
     void WriteItem(const Tab& tab);
+    // A tab's text asked for from another thread: an assistive tool, given the whole caption.
+    LRESULT AnswerWholeText(WPARAM position, LPARAM item);
     void Select(const Tab& tab);
     RECT DisplayArea() const;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

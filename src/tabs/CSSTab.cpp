@@ -130,7 +130,7 @@ std::wstring CSSTab::ShortenedTabCaption(const std::wstring& caption) {
 
 void CSSTab::ChangeTabCaption(const TabPtr& tab, const std::wstring& caption) const {
     if (tab)
-        tab->SetCaption(ShortenedTabCaption(caption));
+        tab->SetCaption(ShortenedTabCaption(caption), caption);
 }
 
 std::wstring CSSTab::IconKey(HICON icon) {

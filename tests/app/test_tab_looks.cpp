@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <functional>
+#include <thread>
 
 using namespace merilane;
 using namespace merilane::test;
@@ -86,6 +87,23 @@ TEST(TabLooks, ATabsTooltipShowsItsWholeCaption) {
     SendMessageW(session.Container(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
     ASSERT_NE(info.lpszText, nullptr);
     EXPECT_EQ(std::wstring(info.lpszText), title);
+
+    // Asked from another thread, as an assistive tool asks, the tab gives all of it; the strip
+    // itself still draws it shortened.
+    int position = Tabs->GetTabIndexByHwnd(hwnd);
+    wchar_t text[100] = {};
+    TCITEMW item{TCIF_TEXT};
+    item.pszText = text;
+    item.cchTextMax = 100;
+    bool asked = false;
+    std::thread tool([&] {
+        SendMessageW(strip, TCM_GETITEMW, position - 1, reinterpret_cast<LPARAM>(&item));
+        asked = true;
+    });
+    WaitUntil([&] { return asked; }, 5000);
+    tool.join();
+    EXPECT_EQ(std::wstring(text), title);
+    EXPECT_EQ(GetTabText(strip, position), L"A window title of sixty...");
 }
 
 namespace {
