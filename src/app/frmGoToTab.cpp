@@ -96,17 +96,6 @@ HWND frmGoToTab::SelectedWindow() const {
     return m_rows[m_shown[static_cast<size_t>(at)]].window;
 }
 
-void frmGoToTab::Type(const std::wstring& text) {
-    SetWindowTextW(m_filter, text.c_str()); // EN_CHANGE refilters
-}
-
-std::vector<std::wstring> frmGoToTab::ListedLines() const {
-    std::vector<std::wstring> lines;
-    for (size_t at : m_shown)
-        lines.push_back(RowLine(m_rows[at]));
-    return lines;
-}
-
 void frmGoToTab::Refilter() {
     m_shown = MatchingRows(m_rows, OwnWindowText(m_filter));
     SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);

@@ -17,10 +17,6 @@ class frmGoToTab : public CForm {
 
     // The window of the tab chosen; null when the box was closed without a choice.
     HWND Chosen() const noexcept { return m_chosen; }
-    // Puts what was typed into the filter, as typing it would (the benchmark types this way).
-    void Type(const std::wstring& text);
-    // The lines the list shows, in order.
-    std::vector<std::wstring> ListedLines() const;
 
     static constexpr int kFilterId = 100;
     static constexpr int kListId = 101;
