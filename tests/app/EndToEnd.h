@@ -107,28 +107,23 @@ class EndToEnd : public testing::Test {
     HWND strip = nullptr;
 };
 
-// What a screen reader in another process hears of a tab strip: the child ids that
-// EVENT_OBJECT_SELECTION names, in order (it hears while this thread pumps).
-class SelectionEar {
-  public:
-    SelectionEar(HWND strip, DWORD pid) {
-        s_strip = strip;
-        s_heard.clear();
-        m_hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, Hear, pid,
-                                 0, WINEVENT_OUTOFCONTEXT);
+// What a screen reader in another process hears of a tab strip: the child id that the latest
+// EVENT_OBJECT_SELECTION named (heard while this thread pumps).
+inline HWND g_heardStrip = nullptr;
+inline LONG g_heardChild = 0;
+inline void CALLBACK HearSelection(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                                   DWORD) {
+    if (hwnd == g_heardStrip && object == OBJID_CLIENT)
+        g_heardChild = child;
+}
+struct SelectionEar {
+    SelectionEar(HWND strip, DWORD pid)
+        : hook(SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr,
+                               HearSelection, pid, 0, WINEVENT_OUTOFCONTEXT)) {
+        g_heardStrip = strip, g_heardChild = 0;
     }
-    ~SelectionEar() { UnhookWinEvent(m_hook); }
-    LONG Last() const { return s_heard.empty() ? 0 : s_heard.back(); }
-
-  private:
-    static void CALLBACK Hear(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
-                              DWORD) {
-        if (hwnd == s_strip && object == OBJID_CLIENT)
-            s_heard.push_back(child);
-    }
-    HWINEVENTHOOK m_hook;
-    static inline HWND s_strip = nullptr;
-    static inline std::vector<LONG> s_heard;
+    ~SelectionEar() { UnhookWinEvent(hook); }
+    HWINEVENTHOOK hook;
 };
 
 inline std::wstring NotepadPath() {

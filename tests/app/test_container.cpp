@@ -95,8 +95,6 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
     EXPECT_TRUE(menu.Checked(L"roundRobin"));
     EXPECT_TRUE(menu.Checked(L"options_enable_keybindings"));
     EXPECT_TRUE(menu.Checked(L"alttab_overlap"));
-    EXPECT_TRUE(menu.Checked(L"tabKeys_standard"));
-    EXPECT_FALSE(menu.Checked(L"tabKeys_controlShift") || menu.Checked(L"tabKeys_controlAlt"));
     EXPECT_FALSE(menu.Checked(L"rememberSettings"));
     EXPECT_FALSE(menu.Checked(L"alttab_useActiveTabIcon"));
     EXPECT_FALSE(menu.Checked(L"taskbar_useActiveTabIcon"));

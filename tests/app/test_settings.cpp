@@ -282,7 +282,6 @@ TEST(SettingsFile, EveryRememberedOptionComesBackInTheNextSession) {
         EXPECT_FALSE(menu.Checked(L"roundRobin"));
         EXPECT_FALSE(menu.Checked(L"options_enable_keybindings"));
         EXPECT_TRUE(menu.Checked(L"tabKeys_controlAlt") && !menu.Checked(L"tabKeys_standard"));
-        EXPECT_EQ(TabKeysInForce, TabKeys::ControlAlt);
         EXPECT_EQ(OwnWindowText(ContainerForm->IntroForm->Label1[1]),
                   L"Hold CTRL + ALT + TAB down to go to next tab");
         EXPECT_EQ(ActiveTabBackColor, RGB(9, 8, 7));

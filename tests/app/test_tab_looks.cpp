@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <functional>
+#include <atomic>
 #include <thread>
 
 using namespace merilane;
@@ -88,19 +89,15 @@ TEST(TabLooks, ATabsTooltipShowsItsWholeCaption) {
     ASSERT_NE(info.lpszText, nullptr);
     EXPECT_EQ(std::wstring(info.lpszText), title);
 
-    // Asked from another thread, as an assistive tool asks, the tab gives all of it; the strip
-    // itself still draws it shortened.
+    // Asked from another thread, as assistive tools ask, it gives all of it; drawn, it is short.
     int position = Tabs->GetTabIndexByHwnd(hwnd);
     wchar_t text[100] = {};
-    TCITEMW item{TCIF_TEXT};
-    item.pszText = text;
-    item.cchTextMax = 100;
-    bool asked = false;
+    TCITEMW item{TCIF_TEXT, 0, 0, text, 100, 0, 0};
+    std::atomic<bool> asked = false;
     std::thread tool([&] {
-        SendMessageW(strip, TCM_GETITEMW, position - 1, reinterpret_cast<LPARAM>(&item));
-        asked = true;
+        asked = SendMessageW(strip, TCM_GETITEMW, position - 1, reinterpret_cast<LPARAM>(&item));
     });
-    WaitUntil([&] { return asked; }, 5000);
+    WaitUntil([&] { return asked.load(); }, 5000);
     tool.join();
     EXPECT_EQ(std::wstring(text), title);
     EXPECT_EQ(GetTabText(strip, position), L"A window title of sixty...");

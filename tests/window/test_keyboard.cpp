@@ -248,16 +248,12 @@ TEST(KeyDecisions, EachSetOfTabKeysTakesItsOwnKeysAndLeavesTheProgramsTheirs) {
     const Case cases[] = {
         {S, WM_KEYDOWN, VK_SPACE, true, true, false, Consume(A::GoToTab)},
         {S, WM_KEYDOWN, VK_SPACE, true, false, false, kPass},
-        {S, WM_KEYDOWN, VK_TAB, true, false, true, Consume(A::NextTab)},
         {CS, WM_KEYDOWN, VK_TAB, false, true, false, kPass},
         {CS, WM_KEYDOWN, VK_TAB, true, true, false, Consume(A::PreviousTab)},
         {CS, WM_KEYDOWN, VK_TAB, true, false, false, Consume(A::NextTab)},
-        {CS, WM_KEYDOWN, '3', true, false, false, Consume(A::ActivateTab, 3)},
-        {CS, WM_KEYDOWN, VK_SPACE, true, true, false, Consume(A::GoToTab)},
         {CA, WM_KEYDOWN, VK_TAB, true, false, false, kPass},
         {CA, WM_KEYDOWN, VK_TAB, false, true, false, kPass},
         {CA, WM_KEYDOWN, '2', true, false, false, kPass},
-        {CA, WM_KEYDOWN, 'K', true, false, false, kPass},
         {CA, WM_KEYDOWN, VK_SPACE, true, true, false, kPass},
         {CA, WM_KEYDOWN, VK_TAB, true, false, true, Consume(A::NextTab)},
         {CA, WM_SYSKEYDOWN, VK_TAB, true, false, true, Consume(A::NextTab)},
@@ -265,26 +261,20 @@ TEST(KeyDecisions, EachSetOfTabKeysTakesItsOwnKeysAndLeavesTheProgramsTheirs) {
         {CA, WM_KEYDOWN, '2', true, false, true, Consume(A::ActivateTab, 2)},
         {CA, WM_SYSKEYDOWN, 'K', true, false, true, Consume(A::NewCapture)},
         {CA, WM_KEYDOWN, VK_SPACE, true, false, true, Consume(A::GoToTab)},
-        {CA, WM_KEYUP, VK_TAB, true, false, true, kPass},
     };
     const KeyBindings bindings{{'K', L"NEW"}};
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         KeyState s = InFront(c.ctrl, c.shift);
-        s.alt = c.alt;
-        s.tabKeys = c.keys;
+        s.alt = c.alt, s.tabKeys = c.keys;
         EXPECT_EQ(Decide({0, c.message, c.vk, 0}, s, bindings), c.want) << "case " << i;
         s.ownForeground = s.capturedForeground = false;
         EXPECT_EQ(Decide({0, c.message, c.vk, 0}, s, bindings), kPass) << "another program, " << i;
     }
     // ALT + TAB hands the foreground over whichever keys move between tabs.
     for (TabKeys keys : {S, CS, CA}) {
-        bool altTab = false;
         KeyState s = InFront(false);
-        s.alt = true;
-        s.tabKeys = keys;
-        EXPECT_EQ(DecideKey(SysDown(VK_TAB), s, {}, altTab),
-                  (KeyDecision{false, A::ContainerForward}));
-        EXPECT_TRUE(altTab);
+        s.alt = true, s.tabKeys = keys;
+        EXPECT_EQ(Decide(SysDown(VK_TAB), s), (KeyDecision{false, A::ContainerForward}));
     }
 }
