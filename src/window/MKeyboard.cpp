@@ -181,8 +181,10 @@ LRESULT CALLBACK KeyboardHook(int nCode, WPARAM wParam, LPARAM lParam) {
             KeyState state;
             state.ctrl = GetAsyncKeyState(VK_CONTROL) != 0;
             state.shift = GetAsyncKeyState(VK_SHIFT) != 0;
-            // Only the key held now: ALT pressed and let go earlier does not count.
-            state.alt = (GetAsyncKeyState(VK_MENU) & 0x8000) != 0 || (raw.flags & LLKHF_ALTDOWN);
+            // The left ALT, held now. The right one is ALTGR on many keyboards, which the system
+            // sends as CTRL + ALT: the characters it types (braces, brackets, @) stay the
+            // programs'.
+            state.alt = (GetAsyncKeyState(VK_LMENU) & 0x8000) != 0;
             state.tabKeys = TabKeysInForce;
             state.ownForeground = g_host->IsOwnForeground(true);
             state.capturedForeground = state.ownForeground && g_host->IsOwnForeground(false);
