@@ -67,6 +67,9 @@ CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
             hostWrapper.Reparent(host.DisplayArea().hWnd());
         });
         Tolerant([&] { AddTabIcon(tab, *newWindow); });
+        // Looked up once now, among the costs of a capture, so that a list of all tabs (Go to
+        // tab) does not pay a look into every process the first time it is shown.
+        Tolerant([&] { newWindow->ExecutableName(); });
         Tolerant([&] { ActivateTab(tab, true); });
     } catch (const std::exception&) {
         // The caller gives back whatever went in: a window must not stay without a tab.
