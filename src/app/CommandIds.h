@@ -57,6 +57,11 @@ enum CommandId : UINT {
     kCmdRename = 40045,
     kCmdRules = 40046,
     kCmdStartWithWindows = 40047,
+    kCmdTabKeys = 40061,
+    kCmdTabKeysStandard = 40062,
+    kCmdTabKeysControlShift = 40063,
+    kCmdTabKeysControlAlt = 40064,
+    kCmdGoToTab = 40065,
 };
 
 // One item of the container's menu tree and the command behind it. The table of them is the

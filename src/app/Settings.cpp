@@ -258,10 +258,11 @@ bool Settings::operator==(const Settings& o) const {
                        a->bottom == b->bottom));
     };
     return multirow == o.multirow && buttonTabs == o.buttonTabs && cycleTabbing == o.cycleTabbing &&
-           keybindings == o.keybindings && keys == o.keys && activeBack == o.activeBack &&
-           activeFore == o.activeFore && inactiveBack == o.inactiveBack &&
-           inactiveFore == o.inactiveFore && sameRect(placement, o.placement) &&
-           maximized == o.maximized && tabs == o.tabs && rules == o.rules;
+           keybindings == o.keybindings && tabKeys == o.tabKeys && keys == o.keys &&
+           activeBack == o.activeBack && activeFore == o.activeFore &&
+           inactiveBack == o.inactiveBack && inactiveFore == o.inactiveFore &&
+           sameRect(placement, o.placement) && maximized == o.maximized && tabs == o.tabs &&
+           rules == o.rules;
 }
 
 FileVerdict CheckSettingsBytes(std::span<const unsigned char> bytes) {
@@ -311,6 +312,11 @@ ParsedSettings ParseSettings(const IniSections& sections) {
     r.ReadFlag(L"ButtonTabs", s.buttonTabs);
     r.ReadFlag(L"CycleTabbing", s.cycleTabbing);
     r.ReadFlag(L"Keybindings", s.keybindings);
+    r.Read(L"TabKeys", s.tabKeys, [](const std::wstring& v) -> std::optional<int> {
+        if (v == L"0" || v == L"1" || v == L"2")
+            return v[0] - L'0';
+        return std::nullopt;
+    });
     r.ReadFlag(L"Maximized", s.maximized);
     r.Read(L"Keys", s.keys, Bindings);
     r.Read(L"ActiveTabBackground", s.activeBack, Colour);
@@ -337,6 +343,7 @@ IniSections SettingsSections(const Settings& s) {
         {L"ButtonTabs", Flag(s.buttonTabs)},
         {L"CycleTabbing", Flag(s.cycleTabbing)},
         {L"Keybindings", Flag(s.keybindings)},
+        {L"TabKeys", std::to_wstring(s.tabKeys)},
     };
     std::wstring keys;
     for (auto& [vk, command] : s.keys)

@@ -29,6 +29,8 @@ struct Settings {
     bool buttonTabs = false;
     bool cycleTabbing = true;
     bool keybindings = true;
+    // Which set of tab keys is in force: 0 the first of "Tab keys", 1 the second, 2 the third.
+    int tabKeys = 0;
     // CTRL + key bindings: virtual-key code to "CAPTION", "NEW" or "RELEASE".
     std::vector<std::pair<DWORD, std::wstring>> keys{{'K', L"NEW"}};
     COLORREF activeBack = RGB(255, 255, 230);

@@ -81,6 +81,7 @@ void frmIntro::Form_Load() {
     }
     for (size_t i = 0; i < Label1.size(); ++i)
         Label1[i] = MakeControl(L"STATIC", kHints[i], SS_LEFT, kFirstHintId + static_cast<int>(i));
+    ShowTabKeys(TextsOf(TabKeysInForce));
     Picture2 = MakeControl(L"STATIC", L"", SS_OWNERDRAW, kLogoId);
 
     m_restingColour = RGB(20, 70, 110);
@@ -275,6 +276,14 @@ LRESULT frmIntro::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         return CForm::WindowProc(msg, wp, lp);
     }
+}
+
+void frmIntro::ShowTabKeys(const TabKeyTexts& keys) {
+    if (!Label1[1])
+        return;
+    SetWindowTextW(Label1[1], keys.introNext);
+    SetWindowTextW(Label1[2], keys.introPrevious);
+    SetWindowTextW(Label1[3], keys.introNumbered);
 }
 
 } // namespace merilane

@@ -1,6 +1,7 @@
 #pragma once
 #include "controls/CForm.h"
 #include "controls/UniqueOwner.h"
+#include "window/MKeyboard.h"
 #include <array>
 #include <functional>
 
@@ -25,7 +26,8 @@ class frmIntro : public CForm {
     static constexpr int kCommandCount = 3;
     static constexpr std::array<const wchar_t*, kCommandCount> kCommands{
         L"Load new tab", L"Release all tabs", L"Exit"};
-    // The hints, top to bottom, with the blanks that line them up.
+    // The hints, top to bottom, with the blanks that line them up, for the first set of tab
+    // keys; the three about tab keys name the set in force.
     static constexpr std::array<const wchar_t*, 4> kHints{
         L"Use right mouse-click on the active tab to show the window menu",
         L"Hold CTRL   + TAB down to go to next tab", L"Hold SHIFT + TAB down to go to previous tab",
@@ -46,6 +48,8 @@ class frmIntro : public CForm {
     // 2 "Exit"): it runs from the message loop, after the caller has returned.
     void lblMenuItem_Click(int index);
     void Picture1_Click();
+    // The hints about tab keys name these.
+    void ShowTabKeys(const TabKeyTexts& keys);
     // The colour a command's text has now.
     COLORREF CommandColour(int index) const { return m_colours[static_cast<size_t>(index)]; }
 

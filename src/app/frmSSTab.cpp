@@ -87,6 +87,7 @@ void frmSSTab::Form_Load() {
     CaptureWindow(IntroForm->hWnd());
     SetCaption(FormatTitle(IntroForm->Caption() + L" - %d"));
     InitKeyMap();
+    SetTabKeys(TabKeys::Standard);
     SetDefaultColors();
     ApplyOptions();
     WatchRuledWindows(true);
@@ -178,6 +179,12 @@ void frmSSTab::Carry(KeyAction action, int tab) {
         return;
     case KeyAction::CancelDrag:
         TabStrip1.CancelDrag();
+        return;
+    case KeyAction::GoToTab:
+        RunCommand([] {
+            if (ContainerForm)
+                ContainerForm->ShowGoToTab();
+        });
         return;
     default:
         break;

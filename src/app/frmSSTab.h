@@ -10,6 +10,7 @@
 #include "app/MHiddenCommands.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "selection/TabSearch.h"
 #include "tabs/TabHost.h"
 #include "window/CSubClass.h"
 #include "window/MKeyboard.h"
@@ -123,6 +124,12 @@ class frmSSTab : public CForm,
     bool TakeRememberedWindow(HWND hwnd);
     // "Start with Windows": the current user's Run value for Merilane, written or removed.
     void SwitchStartWithWindows();
+    // One of the sets of "Tab keys": the keys, the marks and the intro screen's hints.
+    void SetTabKeys(TabKeys keys);
+    // "Go to tab...": the box, or the one open brought forward.
+    void ShowGoToTab();
+    // The tabs as "Go to tab" lists them, in tab order.
+    std::vector<TabRow> GoToTabRows() const;
     // "Rules...": the user's rules, kept in the settings file.
     void ShowRules();
     Settings CurrentSettings() const;

@@ -24,8 +24,6 @@ namespace {
 constexpr int kRightButton = 2;
 constexpr int kMiddleButton = 4;
 
-constexpr const wchar_t* kKeybindingLines = L"CTRL  + TAB\r\nSHIFT + TAB\r\nCTRL  + #[TABNUM]";
-
 using Command = ContainerCommand;
 constexpr unsigned kChecked = Command::kChecked;
 constexpr unsigned kHidden = Command::kHiddenAtLoad;
@@ -33,6 +31,12 @@ constexpr unsigned kKept = Command::kRemembered;
 
 void FlipMark(frmSSTab& form, const Command& command) {
     form.Menu.SetChecked(command.name, !form.Menu.Checked(command.name));
+}
+
+// The three items of "Tab keys", one checked.
+void ChooseTabKeys(frmSSTab& form, const Command& command) {
+    form.SetTabKeys(static_cast<TabKeys>(command.id - kCmdTabKeysStandard));
+    RefocusActiveTab();
 }
 
 // "Move left" and "Move right": the active tab one place along, as a drag would move it.
@@ -73,6 +77,15 @@ std::span<const ContainerCommand> ContainerCommands() {
          kKept, [](F& f, const Command&) { f.SwitchKeybindings(); }},
         {2, kCmdKeybinding, L"keybinding", L"Keybinding", kHidden | kKept,
          [](F&, const Command&) { ShowKeyMappings(); }},
+        {2, kCmdTabKeys, L"tabKeys", L"Tab keys", 0, nullptr},
+        {3, kCmdTabKeysStandard, L"tabKeys_standard", TextsOf(TabKeys::Standard).menuCaption,
+         kChecked | kKept, ChooseTabKeys},
+        {3, kCmdTabKeysControlShift, L"tabKeys_controlShift",
+         TextsOf(TabKeys::ControlShift).menuCaption, kKept, ChooseTabKeys},
+        {3, kCmdTabKeysControlAlt, L"tabKeys_controlAlt", TextsOf(TabKeys::ControlAlt).menuCaption,
+         kKept, ChooseTabKeys},
+        {2, kCmdGoToTab, L"goToTab", L"Go to tab...", 0,
+         [](F& f, const Command&) { f.ShowGoToTab(); }},
         {2, kCmdFonts, L"fonts", L"Fonts", kHidden, nullptr},
         {3, kCmdFontActiveTab, L"font_activeTab", L"Active tab", 0,
          [](F&, const Command&) { PickFont(); }},
@@ -300,7 +313,7 @@ void frmSSTab::SwitchKeybindings() {
     bool enabled = Menu.Checked(L"options_enable_keybindings");
     std::wstring text = std::wstring(enabled ? L"This will disable the keybindings:"
                                              : L"This will enable the keybindings:") +
-                        L"\r\n" + kKeybindingLines;
+                        L"\r\n" + TextsOf(TabKeysInForce).boxLines;
     // The hook stays installed either way; it reads the mark on every key.
     if (MsgBox(text, MB_OKCANCEL | MB_ICONQUESTION, L"Keybindings") == IDOK)
         Menu.SetChecked(L"options_enable_keybindings", !enabled);

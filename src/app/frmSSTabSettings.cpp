@@ -59,6 +59,7 @@ void frmSSTab::ApplyOptions() {
         SwitchTabStyle(false);
     Menu.SetChecked(L"roundRobin", s.cycleTabbing);
     Menu.SetChecked(L"options_enable_keybindings", s.keybindings);
+    SetTabKeys(static_cast<TabKeys>(s.tabKeys));
     KeyMap = s.keys;
     ActiveTabBackColor = s.activeBack;
     ActiveTabForeColor = s.activeFore;
@@ -86,6 +87,7 @@ Settings frmSSTab::CurrentSettings() const {
     s.buttonTabs = Menu.Checked(L"buttontabs");
     s.cycleTabbing = Menu.Checked(L"roundRobin");
     s.keybindings = Menu.Checked(L"options_enable_keybindings");
+    s.tabKeys = static_cast<int>(TabKeysInForce);
     s.keys = KeyMap;
     s.activeBack = ActiveTabBackColor;
     s.activeFore = ActiveTabForeColor;

@@ -52,6 +52,7 @@ void CTabStrip::Remove(int index) {
     // The platform leaves no selection when the selected tab goes; a tab strip always has one.
     if (!m_tabs.empty() && SendMessageW(hWnd(), TCM_GETCURSEL, 0, 0) < 0)
         SendMessageW(hWnd(), TCM_SETCURSEL, index - 1 < Count() ? index - 1 : Count() - 1, 0);
+    AnnounceSelection();
 }
 
 void CTabStrip::Clear() {
@@ -97,6 +98,16 @@ void CTabStrip::Select(const Tab& tab) {
     if (at < 0)
         Raise(kElementNotFound);
     SendMessageW(hWnd(), TCM_SETCURSEL, at, 0);
+    AnnounceSelection();
+}
+
+void CTabStrip::AnnounceSelection() {
+    TabPtr selected = SelectedItem();
+    if (!selected || selected == m_announced.lock())
+        return;
+    m_announced = selected;
+    // Child ids of a control's items start at 1; 0 is the control itself.
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, hWnd(), OBJID_CLIENT, PositionOf(*selected) + 1);
 }
 
 bool CTabStrip::MultiRow() const {
@@ -154,6 +165,7 @@ long CTabStrip::ClientHeight() const {
 void CTabStrip::HandleNotify(const NMHDR& header) {
     if (header.code == static_cast<UINT>(TCN_SELCHANGE)) {
         m_pressSelected = true;
+        AnnounceSelection();
         if (OnClick)
             OnClick();
         return;
@@ -169,9 +181,33 @@ void CTabStrip::HandleNotify(const NMHDR& header) {
         OnClick();
 }
 
+LRESULT CTabStrip::AnswerWholeText(WPARAM position, LPARAM item) {
+    const Tab* tab = position < m_tabs.size() ? m_tabs[position].get() : nullptr;
+    if (!tab || tab->WholeCaption() == tab->Caption())
+        return DefSubclassProc(hWnd(), TCM_GETITEMW, position, item);
+    // The control measures its tabs by their text and we draw them shortened, so the item holds
+    // the shortened text; for the time of the answer it holds the whole one. The control fills
+    // in the asker's item itself, as it always does: nothing of ours reads or writes through a
+    // pointer another process chose. Nothing is drawn in between.
+    auto write = [&](const std::wstring& text) {
+        TCITEMW update{};
+        update.mask = TCIF_TEXT;
+        update.pszText = const_cast<wchar_t*>(text.c_str());
+        DefSubclassProc(hWnd(), TCM_SETITEMW, position, reinterpret_cast<LPARAM>(&update));
+    };
+    SendMessageW(hWnd(), WM_SETREDRAW, FALSE, 0);
+    write(tab->WholeCaption());
+    LRESULT answer = DefSubclassProc(hWnd(), TCM_GETITEMW, position, item);
+    write(tab->Caption());
+    SendMessageW(hWnd(), WM_SETREDRAW, TRUE, 0);
+    return answer;
+}
+
 LRESULT CALLBACK CTabStrip::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CTabStrip*>(data);
+    if (msg == TCM_GETITEMW && (InSendMessageEx(nullptr) & ISMEX_SEND))
+        return Guarded(LRESULT{0}, [&] { return self->AnswerWholeText(wp, lp); });
     LRESULT handled = 0;
     if (Guarded(false, [&] { return self->DragMessage(msg, wp, lp, handled); }))
         return handled;

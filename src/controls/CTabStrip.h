@@ -99,10 +99,16 @@ class CTabStrip : public CControl {
     void HandleNotify(const NMHDR& header);
     // The tab's position for the platform (0-based), or -1.
     int PositionOf(const Tab& tab) const;
+    // Tells assistive tools which tab is selected now, when it is not the one they were last
+    // told of: the platform's control says nothing when the program selects a tab, and under
+    // some systems not even for a user's click.
+    void AnnounceSelection();
 
   private:
     friend class Tab;
     void WriteItem(const Tab& tab);
+    // A tab's text asked for from another thread: an assistive tool, given the whole caption.
+    LRESULT AnswerWholeText(WPARAM position, LPARAM item);
     void Select(const Tab& tab);
     RECT DisplayArea() const;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -120,6 +126,7 @@ class CTabStrip : public CControl {
     // at the press says nothing by the time it is dropped.
     TabPtr m_dragged;
     int m_mark = -1;
+    std::weak_ptr<Tab> m_announced;
 };
 
 } // namespace merilane

@@ -15,9 +15,10 @@ int Tab::Index() const {
     return Strip().PositionOf(*this) + 1;
 }
 
-void Tab::SetCaption(const std::wstring& caption) {
+void Tab::SetCaption(const std::wstring& caption, const std::wstring& whole) {
     CTabStrip& strip = Strip();
     m_caption = caption;
+    m_whole = whole == caption ? std::wstring() : whole;
     strip.WriteItem(*this);
 }
 

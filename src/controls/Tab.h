@@ -13,7 +13,11 @@ class Tab {
   public:
     int Index() const;
     const std::wstring& Caption() const noexcept { return m_caption; }
-    void SetCaption(const std::wstring& caption);
+    // `whole`: the text the caption was shortened from, which assistive tools are given.
+    void SetCaption(const std::wstring& caption, const std::wstring& whole = {});
+    const std::wstring& WholeCaption() const noexcept {
+        return m_whole.empty() ? m_caption : m_whole;
+    }
     HWND Tag() const noexcept { return m_tag; }
     void SetTag(HWND tag) noexcept { m_tag = tag; }
     const std::wstring& Image() const noexcept { return m_image; }
@@ -29,6 +33,7 @@ class Tab {
 
     CTabStrip* m_strip;
     std::wstring m_caption;
+    std::wstring m_whole;
     HWND m_tag = nullptr;
     std::wstring m_image;
 };

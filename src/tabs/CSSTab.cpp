@@ -54,6 +54,9 @@ CSSTab::Added CSSTab::AddTab(const std::shared_ptr<CWindow>& newWindow) {
             hostWrapper.Reparent(host.DisplayArea().hWnd());
         });
         Tolerating(kHarmless, [&] { AddTabIcon(tab, *newWindow); });
+        // Looked up once now, among the costs of a capture, so that a list of all tabs (Go to
+        // tab) does not pay a look into every process the first time it is shown.
+        Tolerating(kHarmless, [&] { newWindow->ExecutableName(); });
         Tolerating(kHarmless, [&] { ActivateTab(tab, true); });
     } catch (const std::exception&) {
         // The caller gives back whatever went in: a window must not stay without a tab.
@@ -114,7 +117,7 @@ std::wstring CSSTab::ShortenedTabCaption(const std::wstring& caption) {
 
 void CSSTab::ChangeTabCaption(const TabPtr& tab, const std::wstring& caption) const {
     if (tab)
-        tab->SetCaption(ShortenedTabCaption(caption));
+        tab->SetCaption(ShortenedTabCaption(caption), caption);
 }
 
 std::wstring CSSTab::IconKey(HICON icon) {

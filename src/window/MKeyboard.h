@@ -23,6 +23,29 @@ using KeyBindings = std::vector<std::pair<DWORD, std::wstring>>;
 extern KeyBindings KeyMap;
 void InitKeyMap();
 
+// Which keys move between tabs. The first set is the one Merilane always had; it takes SHIFT +
+// TAB and CTRL + TAB from every program in a tab, which the others leave to them.
+enum class TabKeys {
+    Standard,     // CTRL + TAB, SHIFT + TAB (with or without CTRL), CTRL + 1..9
+    ControlShift, // CTRL + TAB, CTRL + SHIFT + TAB, CTRL + 1..9
+    ControlAlt,   // CTRL + ALT + TAB, CTRL + ALT + SHIFT + TAB, CTRL + ALT + 1..9
+};
+inline constexpr int kTabKeysCount = 3;
+
+// How a set of tab keys is named to the user: in the keybindings box (one line a key), in the
+// intro screen's hints and in the menu.
+struct TabKeyTexts {
+    const wchar_t* menuCaption;
+    const wchar_t* boxLines;
+    const wchar_t* introNext;
+    const wchar_t* introPrevious;
+    const wchar_t* introNumbered;
+};
+const TabKeyTexts& TextsOf(TabKeys keys);
+
+// The tab keys in force; read by the hook on every key.
+extern TabKeys TabKeysInForce;
+
 // Set by the "NEW" binding; the container's capture-request timer opens the picker and clears it.
 extern bool NewCaptureRequested;
 // An ALT + TAB has been pressed and not yet followed by another key or by the container's
@@ -41,6 +64,7 @@ enum class KeyAction {
     ReleaseActive,
     ContainerForward, // ALT + TAB out of a captured window
     CancelDrag,       // Escape while a tab is being dragged
+    GoToTab,          // the "Go to tab" box
 };
 
 struct KeyEvent {
@@ -54,11 +78,13 @@ struct KeyEvent {
 struct KeyState {
     bool ctrl = false;               // a Control key is down, either of them
     bool shift = false;              // a Shift key is down, either of them
+    bool alt = false;                // an Alt key is down, either of them
     bool ownForeground = false;      // the container or a captured window is in front
     bool capturedForeground = false; // a captured window is in front
     bool bindingsEnabled = true;     // "Enable keybindings" carries its check mark
     bool hasActiveTab = false;
     bool tabDragging = false; // a tab of the container is being dragged
+    TabKeys tabKeys = TabKeys::Standard;
 };
 
 struct KeyDecision {

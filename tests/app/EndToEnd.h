@@ -107,6 +107,25 @@ class EndToEnd : public testing::Test {
     HWND strip = nullptr;
 };
 
+// What a screen reader in another process hears of a tab strip: the child id that the latest
+// EVENT_OBJECT_SELECTION named (heard while this thread pumps).
+inline HWND g_heardStrip = nullptr;
+inline LONG g_heardChild = 0;
+inline void CALLBACK HearSelection(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD,
+                                   DWORD) {
+    if (hwnd == g_heardStrip && object == OBJID_CLIENT)
+        g_heardChild = child;
+}
+struct SelectionEar {
+    SelectionEar(HWND strip, DWORD pid)
+        : hook(SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr,
+                               HearSelection, pid, 0, WINEVENT_OUTOFCONTEXT)) {
+        g_heardStrip = strip, g_heardChild = 0;
+    }
+    ~SelectionEar() { UnhookWinEvent(hook); }
+    HWINEVENTHOOK hook;
+};
+
 inline std::wstring NotepadPath() {
     return ChildProcess::SystemProgramPath(L"notepad.exe");
 }

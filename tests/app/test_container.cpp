@@ -78,12 +78,18 @@ TEST(Container, MenusCarryTheirCaptionsChecksAndHiddenItems) {
     HMENU options = GetSubMenu(bar, 1);
     EXPECT_EQ(MenuTexts(options),
               (std::vector<std::wstring>{L"Multirow", L"Button tabs", L"Cycle tabbing",
-                                         L"Enable keybindings", L"Remember settings", L"Rules...",
-                                         L"Start with Windows", L"Active tab", L"Help"}));
-    HMENU activeTab = GetSubMenu(options, 7);
+                                         L"Enable keybindings", L"Tab keys", L"Go to tab...",
+                                         L"Remember settings", L"Rules...", L"Start with Windows",
+                                         L"Active tab", L"Help"}));
+    EXPECT_EQ(
+        MenuTexts(GetSubMenu(options, 4)),
+        (std::vector<std::wstring>{
+            L"CTRL + TAB, SHIFT + TAB, CTRL + 1..9", L"CTRL + TAB, CTRL + SHIFT + TAB, CTRL + 1..9",
+            L"CTRL + ALT + TAB, CTRL + ALT + SHIFT + TAB, CTRL + ALT + 1..9"}));
+    HMENU activeTab = GetSubMenu(options, 9);
     EXPECT_EQ(MenuTexts(activeTab), (std::vector<std::wstring>{L"Caption", L"Rename...", L"Release",
                                                                L"Move left", L"Move right"}));
-    EXPECT_EQ(MenuTexts(GetSubMenu(options, 8)),
+    EXPECT_EQ(MenuTexts(GetSubMenu(options, 10)),
               (std::vector<std::wstring>{L"Merilane online", L"", L"About Merilane..."}));
 
     auto& menu = ContainerForm->Menu;

@@ -287,6 +287,7 @@ TEST_F(EndToEnd, KeysSwitchTabsFromInsideCapturedProgramsAndTheSwitchTurnsThemOf
     Start();
     Pick(trio);
     ASSERT_TRUE(WaitUntil([&] { return Tabs() == 4 && ActiveTab() == 4; }, 15000));
+    SelectionEar ear(strip, program->Pid());
 
     for (const KeyRoad& road : kKeyRoads) {
         SCOPED_TRACE(road.name);
@@ -300,6 +301,7 @@ TEST_F(EndToEnd, KeysSwitchTabsFromInsideCapturedProgramsAndTheSwitchTurnsThemOf
             5000));
         road.send({VK_CONTROL, VK_TAB}, "ctrl+Tab");
         EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 2; }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return g_heardChild == 2; }, 3000)) << g_heardChild;
         road.send({VK_SHIFT, VK_TAB}, "shift+Tab");
         EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 1; }, 5000));
         road.send({VK_CONTROL, '4'}, "ctrl+4");
@@ -408,4 +410,89 @@ TEST_F(EndToEnd, TheAboutBoxShowsTheVersion) {
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 5000));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(container) != FALSE; }, 5000));
+}
+
+TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheirs) {
+    ChildProcess mine(ChildProcess::SystemProgramPath(L"winemine.exe"), {});
+    ChildProcess notepad1(NotepadPath(), {}), notepad2(NotepadPath(), {});
+    HWND pad = MainWindowOf(notepad1), pad2 = MainWindowOf(notepad2), mines = nullptr;
+    WaitUntil([&] { return !mine.Windows().empty() && (mines = mine.Windows().front()); }, 20000);
+    ASSERT_TRUE(pad && pad2 && mines);
+    Start();
+    Pick({mines, pad, pad2});
+    ASSERT_TRUE(WaitUntil([&] { return Tabs() == 4; }, 15000));
+    auto tabOf = [&](HWND w) {
+        return 2 + static_cast<int>(std::find(listOrder.begin(), listOrder.end(), w) -
+                                    listOrder.begin());
+    };
+    // The window's thread has its keyboard in it (or in one of its controls).
+    auto inFront = [&](HWND w) {
+        GUITHREADINFO info{sizeof info};
+        return ActiveTab() == tabOf(w) &&
+               GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) &&
+               (info.hwndFocus == w || IsChild(w, info.hwndFocus));
+    };
+    // Clicked, and keys pressed, until they take: the captures may still be settling.
+    auto click = [&](HWND w) {
+        return WaitUntil(
+            [&] {
+                return ClickTab(strip, tabOf(w) - 1), WaitUntil([&] { return inFront(w); }, 500);
+            },
+            8000);
+    };
+    auto openBox = [&](const std::vector<WORD>& keys) {
+        HWND box = nullptr;
+        WaitUntil(
+            [&] { return SendKeys(keys), (box = program->WaitForWindow(L"Go to tab", 1000)); },
+            8000);
+        return box;
+    };
+    SelectionEar ear(strip, program->Pid());
+    ASSERT_TRUE(click(pad));
+
+    // From inside the notepad the key opens the box; pressed again, it stays one box.
+    HWND box = openBox({VK_CONTROL, VK_SHIFT, VK_SPACE});
+    ASSERT_NE(box, nullptr);
+    SendKeys({VK_CONTROL, VK_SHIFT, VK_SPACE});
+    Pump(500);
+    EXPECT_EQ(program->Windows(L"Go to tab").size(), 1u);
+    HWND filter = ChildrenOf(box, L"Edit").at(0), list = ChildrenOf(box, L"ListBox").at(0);
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
+    TypeInto(filter, L"mine");
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 3000));
+    PressKey(filter, VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box) && inFront(mines); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return g_heardChild == tabOf(mines); }, 3000)) << g_heardChild;
+    // Escape changes nothing.
+    Command(L"goToTab");
+    ASSERT_NE(box = program->WaitForWindow(L"Go to tab", 5000), nullptr);
+    PressKey(ChildrenOf(box, L"Edit").at(0), VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
+    Pump(300);
+    EXPECT_EQ(ActiveTab(), tabOf(mines));
+
+    // The second set: SHIFT + TAB is the notepad's, CTRL + SHIFT + TAB the previous tab.
+    Command(L"tabKeys_controlShift");
+    ASSERT_TRUE(click(pad));
+    EXPECT_TRUE(WaitUntil([&] { return g_heardChild == tabOf(pad); }, 3000)) << "clicked";
+    SendKeys({VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(EditOf(pad)) == L"\t"; }, 3000));
+    EXPECT_EQ(ActiveTab(), tabOf(pad));
+    SendKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == tabOf(pad) - 1; }, 5000));
+
+    // The third: CTRL + TAB is the program's too (an edit control under Wine shows nothing of
+    // it: the SHIFT + TAB after it arrives, and the tab stays), CTRL + ALT + ... the tabs'.
+    Command(L"tabKeys_controlAlt");
+    ASSERT_TRUE(click(pad2));
+    SendKeys({VK_CONTROL, VK_TAB});
+    SendKeys({VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(EditOf(pad2)) == L"\t"; }, 3000));
+    EXPECT_EQ(ActiveTab(), tabOf(pad2));
+    SendKeys({VK_CONTROL, VK_MENU, VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == tabOf(pad2) % 4 + 1; }, 5000));
+    SendKeys({VK_CONTROL, VK_MENU, '1'});
+    EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == 1; }, 5000));
+    ASSERT_NE(box = openBox({VK_CONTROL, VK_MENU, VK_SPACE}), nullptr);
+    PressKey(ChildrenOf(box, L"Edit").at(0), VK_ESCAPE);
 }

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "app/Globals.h"
 #include "app/SettingsFile.h"
+#include "app/frmIntro.h"
 #include "app/frmSSTab.h"
 #include "app/mMain.h"
 #include "controls/Text.h"
@@ -264,7 +265,8 @@ TEST(SettingsFile, EveryRememberedOptionComesBackInTheNextSession) {
         PostMessageW(session.Container(), WM_COMMAND, frmSSTab::MenuCommandId(L"rememberSettings"),
                      0);
         ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesW(path.c_str()) != ~0u; }));
-        for (const wchar_t* item : {L"multirow", L"buttontabs", L"roundRobin"})
+        for (const wchar_t* item :
+             {L"multirow", L"buttontabs", L"roundRobin", L"tabKeys_controlAlt"})
             PostMessageW(session.Container(), WM_COMMAND, frmSSTab::MenuCommandId(item), 0);
         {
             BoxAnswerer box(L"Keybindings", IDOK);
@@ -309,6 +311,9 @@ TEST(SettingsFile, EveryRememberedOptionComesBackInTheNextSession) {
         EXPECT_EQ(ContainerForm->TabStrip1.Style(), 1);
         EXPECT_FALSE(menu.Checked(L"roundRobin"));
         EXPECT_FALSE(menu.Checked(L"options_enable_keybindings"));
+        EXPECT_TRUE(menu.Checked(L"tabKeys_controlAlt") && !menu.Checked(L"tabKeys_standard"));
+        EXPECT_EQ(OwnWindowText(ContainerForm->IntroForm->Label1[1]),
+                  L"Hold CTRL + ALT + TAB down to go to next tab");
         EXPECT_EQ(ActiveTabBackColor, RGB(9, 8, 7));
         EXPECT_EQ(KeyMap, (KeyBindings{{'Q', L"CAPTION"}}));
         WINDOWPLACEMENT placement{sizeof placement};

@@ -16,9 +16,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <atomic>
-#include <thread>
 #include <cstdio>
 #include <functional>
+#include <thread>
 
 using namespace merilane;
 using namespace merilane::test;
@@ -88,6 +88,19 @@ TEST(TabLooks, ATabsTooltipShowsItsWholeCaption) {
     SendMessageW(session.Container(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
     ASSERT_NE(info.lpszText, nullptr);
     EXPECT_EQ(std::wstring(info.lpszText), title);
+
+    // Asked from another thread, as assistive tools ask, it gives all of it; drawn, it is short.
+    int position = Tabs->GetTabIndexByHwnd(hwnd);
+    wchar_t text[100] = {};
+    TCITEMW item{TCIF_TEXT, 0, 0, text, 100, 0, 0};
+    std::atomic<bool> asked = false;
+    std::thread tool([&] {
+        asked = SendMessageW(strip, TCM_GETITEMW, position - 1, reinterpret_cast<LPARAM>(&item));
+    });
+    WaitUntil([&] { return asked.load(); }, 5000);
+    tool.join();
+    EXPECT_EQ(std::wstring(text), title);
+    EXPECT_EQ(GetTabText(strip, position), L"A window title of sixty...");
 
     // The same request from another thread, which may be another program's, pointing wherever
     // it likes, is not acted on: nothing is written, nothing faults.

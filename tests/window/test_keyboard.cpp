@@ -234,3 +234,47 @@ TEST(DragInDecisions, OwnHeldSizedOrUnwelcomeWindowsAreNeverDroppedAndEscapeEnds
     EXPECT_EQ(Decide(Up(VK_ESCAPE), dragging), kPass);
     EXPECT_EQ(Decide(Down(VK_ESCAPE), InFront(false)), kPass) << "no drag: the window's key";
 }
+
+TEST(KeyDecisions, EachSetOfTabKeysTakesItsOwnKeysAndLeavesTheProgramsTheirs) {
+    using A = KeyAction;
+    const auto S = TabKeys::Standard, CS = TabKeys::ControlShift, CA = TabKeys::ControlAlt;
+    struct Case {
+        TabKeys keys;
+        WPARAM message;
+        DWORD vk;
+        bool ctrl, shift, alt;
+        KeyDecision want;
+    };
+    const Case cases[] = {
+        {S, WM_KEYDOWN, VK_SPACE, true, true, false, Consume(A::GoToTab)},
+        {S, WM_KEYDOWN, VK_SPACE, true, false, false, kPass},
+        {CS, WM_KEYDOWN, VK_TAB, false, true, false, kPass},
+        {CS, WM_KEYDOWN, VK_TAB, true, true, false, Consume(A::PreviousTab)},
+        {CS, WM_KEYDOWN, VK_TAB, true, false, false, Consume(A::NextTab)},
+        {CA, WM_KEYDOWN, VK_TAB, true, false, false, kPass},
+        {CA, WM_KEYDOWN, VK_TAB, false, true, false, kPass},
+        {CA, WM_KEYDOWN, '2', true, false, false, kPass},
+        {CA, WM_KEYDOWN, VK_SPACE, true, true, false, kPass},
+        {CA, WM_KEYDOWN, VK_TAB, true, false, true, Consume(A::NextTab)},
+        {CA, WM_SYSKEYDOWN, VK_TAB, true, false, true, Consume(A::NextTab)},
+        {CA, WM_KEYDOWN, VK_TAB, true, true, true, Consume(A::PreviousTab)},
+        {CA, WM_KEYDOWN, '2', true, false, true, Consume(A::ActivateTab, 2)},
+        {CA, WM_SYSKEYDOWN, 'K', true, false, true, Consume(A::NewCapture)},
+        {CA, WM_KEYDOWN, VK_SPACE, true, false, true, Consume(A::GoToTab)},
+    };
+    const KeyBindings bindings{{'K', L"NEW"}};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        KeyState s = InFront(c.ctrl, c.shift);
+        s.alt = c.alt, s.tabKeys = c.keys;
+        EXPECT_EQ(Decide({0, c.message, c.vk, 0}, s, bindings), c.want) << "case " << i;
+        s.ownForeground = s.capturedForeground = false;
+        EXPECT_EQ(Decide({0, c.message, c.vk, 0}, s, bindings), kPass) << "another program, " << i;
+    }
+    // ALT + TAB hands the foreground over whichever keys move between tabs.
+    for (TabKeys keys : {S, CS, CA}) {
+        KeyState s = InFront(false);
+        s.alt = true, s.tabKeys = keys;
+        EXPECT_EQ(Decide(SysDown(VK_TAB), s), (KeyDecision{false, A::ContainerForward}));
+    }
+}
