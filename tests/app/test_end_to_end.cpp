@@ -471,8 +471,13 @@ TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheir
     Pump(300);
     EXPECT_EQ(ActiveTab(), tabOf(mines));
 
+    // A command may wait behind another: the keys are pressed once the intro names the set.
+    auto inForce = [&](const wchar_t* hint) {
+        return WaitUntil([&] { return !ChildrenOf(container, L"Static", hint).empty(); }, 5000);
+    };
     // The second set: SHIFT + TAB is the notepad's, CTRL + SHIFT + TAB the previous tab.
     Command(L"tabKeys_controlShift");
+    ASSERT_TRUE(inForce(L"Hold CTRL + SHIFT + TAB down to go to previous tab"));
     ASSERT_TRUE(click(pad));
     EXPECT_TRUE(WaitUntil([&] { return g_heardChild == tabOf(pad); }, 3000)) << "clicked";
     SendKeys({VK_SHIFT, VK_TAB});
@@ -484,6 +489,7 @@ TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheir
     // The third: CTRL + TAB is the program's too (an edit control under Wine shows nothing of
     // it: the SHIFT + TAB after it arrives, and the tab stays), CTRL + ALT + ... the tabs'.
     Command(L"tabKeys_controlAlt");
+    ASSERT_TRUE(inForce(L"Hold CTRL + ALT + TAB down to go to next tab"));
     ASSERT_TRUE(click(pad2));
     SendKeys({VK_CONTROL, VK_TAB});
     SendKeys({VK_SHIFT, VK_TAB});
