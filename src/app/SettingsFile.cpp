@@ -1,4 +1,5 @@
 #include "app/SettingsFile.h"
+#include "controls/ProductInfo.h"
 #include "controls/Text.h"
 #include "controls/Trust.h"
 #include "controls/UniqueOwner.h"
@@ -21,14 +22,7 @@ bool Exists(const std::wstring& path) {
 }
 
 std::wstring PortablePath() {
-    std::wstring exe(MAX_PATH, L'\0');
-    DWORD n = 0;
-    while ((n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()))) ==
-               exe.size() &&
-           exe.size() < 32768)
-        exe.resize(exe.size() * 2);
-    exe.resize(n);
-    return FolderOf(exe) + L"\\" + kFileName;
+    return FolderOf(OwnExecutablePath()) + L"\\" + kFileName;
 }
 
 std::wstring UserPath() {

@@ -1,4 +1,5 @@
 #include "app/StartWithWindows.h"
+#include "controls/ProductInfo.h"
 #include "controls/Text.h"
 #include "controls/UniqueOwner.h"
 #include <windows.h>
@@ -12,14 +13,7 @@ constexpr const wchar_t* kRunValue = L"Merilane";
 } // namespace
 
 std::wstring RunCommandLine() {
-    std::wstring exe(MAX_PATH, L'\0');
-    DWORD n = 0;
-    while ((n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()))) ==
-               exe.size() &&
-           exe.size() < 32768)
-        exe.resize(exe.size() * 2);
-    exe.resize(n);
-    return L"\"" + exe + L"\"";
+    return L"\"" + OwnExecutablePath() + L"\"";
 }
 
 bool StartsWithWindows() {

@@ -17,8 +17,8 @@ ProductInfo ReadProductInfo() {
         SystemFunctionAs<decltype(&::VerQueryValueW)>(L"version.dll", "VerQueryValueW");
     if (!GetFileVersionInfoSizeW || !GetFileVersionInfoW || !VerQueryValueW)
         return info;
-    wchar_t path[MAX_PATH * 4] = {};
-    GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring own = OwnExecutablePath();
+    const wchar_t* path = own.c_str();
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeW(path, &ignored);
     if (size == 0)
@@ -60,6 +60,17 @@ ProductInfo ReadProductInfo() {
 const ProductInfo& Product() {
     static const ProductInfo info = ReadProductInfo();
     return info;
+}
+
+std::wstring OwnExecutablePath() {
+    std::wstring exe(MAX_PATH, L'\0');
+    DWORD n = 0;
+    while ((n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()))) ==
+               exe.size() &&
+           exe.size() < 32768)
+        exe.resize(exe.size() * 2);
+    exe.resize(n);
+    return exe;
 }
 
 } // namespace merilane

@@ -13,6 +13,8 @@ struct ProductInfo {
 };
 
 const ProductInfo& Product();
+// The full path of this program's executable, however long it is.
+std::wstring OwnExecutablePath();
 
 // The product's web page; the program's links to it add the query "?q=purl".
 inline constexpr const wchar_t* kProductPage = L"https://merilane.org/";

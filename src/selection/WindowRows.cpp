@@ -15,9 +15,7 @@ namespace merilane {
 namespace {
 
 std::wstring OwnFileName() {
-    wchar_t path[MAX_PATH * 4] = {};
-    GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    return FileNameOfPath(path);
+    return FileNameOfPath(OwnExecutablePath());
 }
 
 } // namespace
