@@ -18,6 +18,7 @@
 #include "window/MKeyboard.h"
 #include "window/mExecutableName.h"
 #include <algorithm>
+#include <utility>
 
 namespace merilane {
 namespace {
@@ -150,18 +151,22 @@ void frmSSTab::RecordTabSet() {
 void frmSSTab::RecaptureTabSet() {
     CTaskList tasks;
     tasks.Refresh();
-    std::vector<HWND> tried;
+    // What each task is, read once: a program's path costs a look into its process.
+    struct Task {
+        HWND hwnd;
+        std::wstring path, className, title;
+    };
+    std::vector<Task> running;
+    for (long i = 1; i <= tasks.Count(); ++i)
+        if (HWND hwnd = tasks.hWnd(i))
+            running.push_back({hwnd, GetExecutablePath(hwnd), CWindow::GetWindowClassName(hwnd),
+                               CWindow::GetWindowCaptionText(hwnd)});
     for (size_t entry = 0; entry < RememberedTabs.size(); ++entry) {
-        for (long i = 1; i <= tasks.Count(); ++i) {
-            HWND hwnd = tasks.hWnd(i);
-            if (!hwnd || std::find(tried.begin(), tried.end(), hwnd) != tried.end() ||
-                !CapturedWindows || CapturedWindows->item(hwnd) ||
-                !RememberedTabMatches(RememberedTabs[entry], GetExecutablePath(hwnd),
-                                      CWindow::GetWindowClassName(hwnd),
-                                      CWindow::GetWindowCaptionText(hwnd)))
+        for (Task& task : running) {
+            if (!task.hwnd || !CapturedWindows || CapturedWindows->item(task.hwnd) ||
+                !RememberedTabMatches(RememberedTabs[entry], task.path, task.className, task.title))
                 continue;
-            tried.push_back(hwnd);
-            TakeRemembered(entry, hwnd);
+            TakeRemembered(entry, std::exchange(task.hwnd, nullptr));
             break;
         }
     }

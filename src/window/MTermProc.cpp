@@ -1,6 +1,7 @@
 #include "window/MTermProc.h"
 #include "controls/Dialogs.h"
 #include "controls/ProductInfo.h"
+#include "controls/Text.h"
 #include "controls/UniqueOwner.h"
 #include "window/mExecutableName.h"
 #include <vector>
@@ -78,8 +79,7 @@ bool IsListedWowProcess(DWORD pid, WowProcessLister lister) {
 }
 
 bool IsVdmExecutableName(const std::wstring& fileName) {
-    return CompareStringOrdinal(fileName.c_str(), static_cast<int>(fileName.size()), L"NTVDM.EXE",
-                                -1, TRUE) == CSTR_EQUAL;
+    return SameTextCaseAside(fileName, L"NTVDM.EXE");
 }
 
 bool IsWowProcess(DWORD pid) {
