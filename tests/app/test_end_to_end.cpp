@@ -425,11 +425,11 @@ TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheir
         return 2 + static_cast<int>(std::find(listOrder.begin(), listOrder.end(), w) -
                                     listOrder.begin());
     };
-    // The window's thread has its keyboard in it (or in one of its controls).
+    // The keyboard is in the window (or in one of its controls), and it is the system's: the
+    // thread in front has its focus there, so that keys pressed now reach it.
     auto inFront = [&](HWND w) {
         GUITHREADINFO info{sizeof info};
-        return ActiveTab() == tabOf(w) &&
-               GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) &&
+        return ActiveTab() == tabOf(w) && GetGUIThreadInfo(0, &info) &&
                (info.hwndFocus == w || IsChild(w, info.hwndFocus));
     };
     // Clicked, and keys pressed, until they take: the captures may still be settling.
