@@ -447,6 +447,19 @@ TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheir
             8000);
         return box;
     };
+    // Keys the program keeps are pressed until its edit shows them: a click that was repeated
+    // may still be moving the keyboard when the first ones go. Only tabs may arrive.
+    auto typesTabs = [&](HWND w, const std::vector<std::vector<WORD>>& presses) {
+        auto text = [&] { return ControlText(EditOf(w)); };
+        return WaitUntil(
+                   [&] {
+                       for (const auto& keys : presses)
+                           SendKeys(keys);
+                       return WaitUntil([&] { return !text().empty(); }, 1000);
+                   },
+                   8000) &&
+               text().find_first_not_of(L'\t') == std::wstring::npos;
+    };
     SelectionEar ear(strip, program->Pid());
     ASSERT_TRUE(click(pad));
 
@@ -480,8 +493,7 @@ TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheir
     ASSERT_TRUE(inForce(L"Hold CTRL + SHIFT + TAB down to go to previous tab"));
     ASSERT_TRUE(click(pad));
     EXPECT_TRUE(WaitUntil([&] { return g_heardChild == tabOf(pad); }, 3000)) << "clicked";
-    SendKeys({VK_SHIFT, VK_TAB});
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(EditOf(pad)) == L"\t"; }, 3000));
+    EXPECT_TRUE(typesTabs(pad, {{VK_SHIFT, VK_TAB}}));
     EXPECT_EQ(ActiveTab(), tabOf(pad));
     SendKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
     EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == tabOf(pad) - 1; }, 5000));
@@ -491,9 +503,7 @@ TEST_F(EndToEnd, GoToTabFindsATabByTypingAndTheOtherTabKeysLeaveTheProgramsTheir
     Command(L"tabKeys_controlAlt");
     ASSERT_TRUE(inForce(L"Hold CTRL + ALT + TAB down to go to next tab"));
     ASSERT_TRUE(click(pad2));
-    SendKeys({VK_CONTROL, VK_TAB});
-    SendKeys({VK_SHIFT, VK_TAB});
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(EditOf(pad2)) == L"\t"; }, 3000));
+    EXPECT_TRUE(typesTabs(pad2, {{VK_CONTROL, VK_TAB}, {VK_SHIFT, VK_TAB}}));
     EXPECT_EQ(ActiveTab(), tabOf(pad2));
     SendKeys({VK_CONTROL, VK_MENU, VK_TAB});
     EXPECT_TRUE(WaitUntil([&] { return ActiveTab() == tabOf(pad2) % 4 + 1; }, 5000));
