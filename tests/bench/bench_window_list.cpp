@@ -28,16 +28,18 @@ double Median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+bool HasTitle(HWND h) {
+    wchar_t title[256];
+    DWORD_PTR n = 0;
+    return SendMessageTimeoutW(h, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title),
+                               SMTO_ABORTIFHUNG, 500, &n) &&
+           n > 0;
+}
+
 int BareWalk() {
     int titled = 0;
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        wchar_t title[256];
-        DWORD_PTR n = 0;
-        if (SendMessageTimeoutW(h, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title),
-                                SMTO_ABORTIFHUNG, 500, &n) &&
-            n > 0)
-            ++titled;
-    }
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+        titled += HasTitle(h);
     return titled;
 }
 
@@ -57,12 +59,7 @@ int RequiredReads() {
         if (!(GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE) || GetWindow(h, GW_OWNER) ||
             (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
             continue;
-        wchar_t title[256];
-        DWORD_PTR n = 0;
-        if (SendMessageTimeoutW(h, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title),
-                                SMTO_ABORTIFHUNG, 500, &n) &&
-            n > 0)
-            ++titled;
+        titled += HasTitle(h);
     }
     return titled;
 }
