@@ -148,11 +148,13 @@ void WatchRuledWindows(bool recordOnly) {
         if (isNew && look && GetWindowThreadProcessId(hwnd, &pid) && pid != GetCurrentProcessId())
             entry.firstSeen = now;
         bool retitled = std::exchange(entry.retitled, false);
-        bool young = Young(entry, now);
-        if (young && (isNew || TitleChanged(hwnd, entry))) {
-            retitled = true;
-            entry.title = CWindow::GetWindowCaptionText(hwnd);
-        } else if (!young && !entry.title.empty()) {
+        if (Young(entry, now)) {
+            std::wstring title = CWindow::GetWindowCaptionText(hwnd);
+            if (isNew || title != entry.title) {
+                retitled = true;
+                entry.title = std::move(title);
+            }
+        } else if (!entry.title.empty()) {
             entry.title.clear();
         }
         if (!look || !(isNew || retitled || entry.waiting) || !MayTake(hwnd, entry))

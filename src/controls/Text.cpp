@@ -73,4 +73,11 @@ bool SameTextCaseAside(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool ContainsCaseAside(std::wstring_view text, std::wstring_view part) {
+    if (text.size() < part.size())
+        return false;
+    return FindStringOrdinal(FIND_FROMSTART, text.data(), static_cast<int>(text.size()),
+                             part.data(), static_cast<int>(part.size()), TRUE) >= 0;
+}
+
 } // namespace merilane

@@ -24,5 +24,7 @@ std::wstring SystemErrorText(unsigned long error);
 // whose tables follow Windows'.)
 std::wstring FoldCase(std::wstring_view text);
 bool SameTextCaseAside(std::wstring_view a, std::wstring_view b);
+// Whether `part` stands anywhere in `text`, case aside as above.
+bool ContainsCaseAside(std::wstring_view text, std::wstring_view part);
 
 } // namespace merilane

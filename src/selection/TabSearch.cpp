@@ -1,4 +1,5 @@
 #include "selection/TabSearch.h"
+#include "controls/Text.h"
 
 namespace merilane {
 namespace {
@@ -6,16 +7,6 @@ namespace {
 bool IsBlank(wchar_t c) {
     // U+3000 parts words where a Chinese or Japanese input method types them.
     return c == L' ' || c == L'\t' || c == 0x3000 || c == 0x00A0;
-}
-
-// Ordinal matching with the system's case table, which knows every alphabet it has letters
-// for; a word is never matched against the user's locale, which would make "I" and "i" differ
-// in Turkish.
-bool Contains(const std::wstring& field, std::wstring_view word) {
-    if (field.size() < word.size())
-        return false;
-    return FindStringOrdinal(FIND_FROMSTART, field.data(), static_cast<int>(field.size()),
-                             word.data(), static_cast<int>(word.size()), TRUE) >= 0;
 }
 
 } // namespace
@@ -30,8 +21,9 @@ bool RowMatches(const TabRow& row, std::wstring_view typed) {
             ++end;
         if (end > at) {
             std::wstring_view word = typed.substr(at, end - at);
-            if (!Contains(row.text, word) && !Contains(row.title, word) &&
-                !Contains(row.executable, word))
+            // Never against the user's locale, which would make "I" and "i" differ in Turkish.
+            if (!ContainsCaseAside(row.text, word) && !ContainsCaseAside(row.title, word) &&
+                !ContainsCaseAside(row.executable, word))
                 return false;
         }
         at = end;
