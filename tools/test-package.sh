@@ -7,6 +7,8 @@
 # Ends with one summary line; exits non-zero, naming each failed check, on any failure.
 # Usage: tools/test-package.sh [WINE-PREFIX]
 set -euo pipefail
+# A step that ends the script on its own names itself, instead of leaving the run unexplained.
+trap 'echo "test-package.sh: stopped at line $LINENO: $BASH_COMMAND" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/package.sh"
 echo "== Packages made (at $SECONDS s)"
@@ -54,8 +56,19 @@ bench_start "$prefix" "$root/build/x86_64/bin/merilane_fixture.exe"
 # Wine would turn the Start-menu shortcut into a menu entry of the X desktop of this machine.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
-win_env() { bench_wine cmd /c echo "%$1%" 2>/dev/null </dev/null | tr -d '\r'; }
-unix_path() { bench_wine winepath -u "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+# What a Wine program prints, asked up to three times: the first programs of a prefix whose
+# server has just started may fail.
+wine_answer() {
+    local i out
+    for i in 1 2 3; do
+        out=$(bench_wine "$@" 2>/dev/null </dev/null | tr -d '\r') && [ -n "$out" ] &&
+            { printf '%s\n' "$out"; return 0; }
+        sleep 1
+    done
+    return 1
+}
+win_env() { wine_answer cmd /c echo "%$1%"; }
+unix_path() { wine_answer winepath -u "$1"; }
 lower() { tr '[:upper:]' '[:lower:]' <<<"$1"; }
 same_path() { [ "$(lower "$1")" = "$(lower "$2")" ]; }
 # The uninstall key as it is right after the install: one query instead of one per value.
@@ -86,13 +99,13 @@ left_whole() { # what a refused setup or uninstall must leave as it was
         all_files "$inst/uninstall.exe" "$inst/README.txt" "$inst/LICENSE.txt" "$lnk" && key_exists
 }
 
-localappdata=$(win_env LOCALAPPDATA)
-appdata=$(win_env APPDATA)
+localappdata=$(win_env LOCALAPPDATA) || true
+appdata=$(win_env APPDATA) || true
 [ -n "$localappdata" ] && [ -n "$appdata" ] || fatal "reading %LOCALAPPDATA% and %APPDATA% in Wine"
 inst_win="$localappdata\\Programs\\Merilane"
 lnk_win="$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Merilane.lnk"
-inst=$(unix_path "$inst_win")
-lnk=$(unix_path "$lnk_win")
+inst=$(unix_path "$inst_win") || true
+lnk=$(unix_path "$lnk_win") || true
 programs=$(dirname "$inst")
 [ -n "$inst" ] && [ -n "$lnk" ] || fatal "turning Wine paths into paths of this machine"
 programs_existed=no

@@ -79,7 +79,9 @@ bench_start() {
         done
     fi
     bench_make_prefix "$WINEPREFIX" "$dpi"
-    /usr/lib/wine/wineserver -p
+    # A server of the prefix's last bench may still be ending (it refuses a second one, exit 2).
+    /usr/lib/wine/wineserver -p 2>/dev/null ||
+        { timeout 30 /usr/lib/wine/wineserver -w || true; /usr/lib/wine/wineserver -p; }
     # Wine's helper processes must start outside ctest: they would inherit a test's output pipe
     # and keep ctest waiting for end-of-file.
     bench_wine cmd /c exit >/dev/null 2>&1 </dev/null || true
@@ -92,7 +94,9 @@ bench_start() {
 }
 
 bench_stop() {
-    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    # -k only signals the server: the next bench of the prefix waits until it has ended.
+    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1 &&
+        timeout 30 /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
     [ -n "${BENCH_KEEPER_PID:-}" ] && kill "$BENCH_KEEPER_PID" >/dev/null 2>&1 || true
     [ -n "${BENCH_XVFB_PID:-}" ] && kill "$BENCH_XVFB_PID" >/dev/null 2>&1 || true
     BENCH_KEEPER_PID= BENCH_XVFB_PID=
