@@ -1,5 +1,6 @@
 #include "controls/UiThread.h"
 #include "controls/Failure.h"
+#include "controls/Lasting.h"
 #include "controls/MessageWindow.h"
 #include <windows.h>
 #include <deque>
@@ -10,8 +11,14 @@ namespace {
 
 constexpr UINT kRunPosted = WM_APP + 0x302;
 
-std::mutex g_lock;
-std::deque<std::function<void()>> g_work; // one posted message stands for each
+// Workers post here until the system ends them, after main has returned too.
+struct Posted {
+    std::mutex lock;
+    std::deque<std::function<void()>> work; // one posted message stands for each
+};
+Lasting<Posted> g_posted;
+std::mutex& g_lock = g_posted.value.lock;
+std::deque<std::function<void()>>& g_work = g_posted.value.work;
 // A message-only window of the user-interface thread. Only that thread makes it: a window
 // made by a worker would go with the worker, and the work with it.
 HWND g_window = nullptr;

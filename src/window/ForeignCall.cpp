@@ -1,4 +1,5 @@
 #include "window/ForeignCall.h"
+#include "controls/Lasting.h"
 #include "controls/UiThread.h"
 #include "controls/UniqueOwner.h"
 #include <atomic>
@@ -31,8 +32,13 @@ struct Lane {
     bool served = false;
 };
 
-std::mutex g_lock;
-std::map<DWORD, Lane> g_lanes; // by the thread that owns the target window
+struct Lanes {
+    std::mutex lock;
+    std::map<DWORD, Lane> byThread; // by the thread that owns the target window
+};
+Lasting<Lanes> g_shared;
+std::mutex& g_lock = g_shared.value.lock;
+std::map<DWORD, Lane>& g_lanes = g_shared.value.byThread;
 int g_inFlight = 0;
 int g_workers = 0;
 
