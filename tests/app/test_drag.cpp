@@ -78,7 +78,8 @@ TEST_F(EndToEnd, TabsMoveByDragAndMenuAndLeaveByMiddleClickOrDragOutWithTheirTex
         PostMessageW(b, WM_CLOSE, 0, 0);
         return WaitUntil([&] { return Tabs() == 2; }, 3000);
     });
-    ASSERT_TRUE(WaitUntil([&] { return ParentOf(a) == GetDesktopWindow() && Tabs() == 1; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return ParentOf(a) == GetDesktopWindow() && Tabs() == 1; }, 10000))
+        << "tabs: " << Tabs() << ", out: " << (ParentOf(a) == GetDesktopWindow());
     RECT after{};
     EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(a, &after) && after.left == drop.x; }, 5000));
     EXPECT_EQ(after.top, drop.y);
